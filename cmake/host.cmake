@@ -1,0 +1,32 @@
+# Native build of the Windows-free code, its unit tests, benchmarks and the
+# end-to-end suite that drives the Windows program under Wine.
+option(UNINS_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(UNINS_E2E "Build the end-to-end tests that run under Wine" ON)
+
+if(UNINS_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+add_library(unins_core STATIC ${CORE_SOURCES} src/common/platform_host.cpp)
+target_include_directories(unins_core PUBLIC src)
+target_compile_options(unins_core PRIVATE -Wall -Wextra -Wno-unused-parameter)
+
+enable_testing()
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+if(UNIT_TEST_SOURCES)
+    add_executable(unit_tests ${UNIT_TEST_SOURCES})
+    target_link_libraries(unit_tests PRIVATE unins_core GTest::gtest GTest::gtest_main)
+    gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
+endif()
+
+if(UNINS_E2E AND EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
+    add_subdirectory(tests/e2e)
+endif()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
+    add_subdirectory(bench)
+endif()

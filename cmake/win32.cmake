@@ -1,0 +1,56 @@
+# The shipped program: no C or C++ runtime, own entry point, only system DLLs.
+enable_language(RC)
+
+set(FREESTANDING_FLAGS
+    -Os -fno-exceptions -fno-rtti -fno-threadsafe-statics -fno-asynchronous-unwind-tables
+    -fno-unwind-tables -fno-stack-protector -fno-builtin -ffreestanding -mno-stack-arg-probe
+    -fno-tree-loop-distribute-patterns -fno-ident -Wall -Wextra -Wno-unused-parameter)
+
+add_library(unins_core STATIC ${CORE_SOURCES} src/common/platform_win32.cpp)
+target_include_directories(unins_core PUBLIC src)
+target_compile_options(unins_core PRIVATE ${FREESTANDING_FLAGS})
+
+set(PROGRAM_SOURCES
+    src/startup/main.cpp
+    src/actions/handlers.cpp
+    src/actions/remove.cpp
+    src/ui/dialog.cpp
+    src/ui/leftover.cpp
+    res/unins.rc
+)
+set(PROGRAM_PRESENT TRUE)
+foreach(f IN LISTS PROGRAM_SOURCES)
+    if(NOT EXISTS ${CMAKE_SOURCE_DIR}/${f})
+        set(PROGRAM_PRESENT FALSE)
+    endif()
+endforeach()
+
+if(PROGRAM_PRESENT)
+    add_executable(unins_linked WIN32 ${PROGRAM_SOURCES})
+    target_include_directories(unins_linked PRIVATE src res)
+    target_compile_options(unins_linked PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${FREESTANDING_FLAGS}>)
+    # The stack is committed whole so that no frame needs a probe routine.
+    target_link_options(unins_linked PRIVATE
+        -nostdlib -s -Wl,--entry,_ProgramStart@0 -Wl,--subsystem,windows
+        "SHELL:-Xlinker --stack -Xlinker 0x100000,0x100000")
+    target_link_libraries(unins_linked PRIVATE unins_core
+        kernel32 user32 gdi32 advapi32 shell32 gcc)
+    set_target_properties(unins_linked PROPERTIES OUTPUT_NAME unins_linked)
+
+    # The delivered file is the linked image followed by the 26-byte trailer
+    # naming the log: "uninstal.ini" NUL "uninstal.ini" NUL.
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/unins.exe
+        COMMAND sh ${CMAKE_SOURCE_DIR}/scripts/append-trailer
+                $<TARGET_FILE:unins_linked> ${CMAKE_BINARY_DIR}/unins.exe
+        DEPENDS unins_linked ${CMAKE_SOURCE_DIR}/scripts/append-trailer
+        VERBATIM)
+    add_custom_target(unins ALL DEPENDS ${CMAKE_BINARY_DIR}/unins.exe)
+endif()
+
+# Test tools run under Wine; they may use the mingw runtime.
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/uidriver/CMakeLists.txt)
+    add_subdirectory(tools/uidriver)
+endif()
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/fixtures/CMakeLists.txt)
+    add_subdirectory(tests/fixtures)
+endif()

@@ -1,0 +1,39 @@
+#include "actions/actions.h"
+
+void RunEntry(char letter)
+{
+    // letters are compared exactly: a lower-case letter is no action
+    switch (letter) {
+    case 'D':
+        CallLibraryEntry();
+        break;
+    case 'E':
+        RunProgram();
+        break;
+    case 'J':
+        RemoveRegistryEntry();
+        break;
+    case 'K':
+        ReleaseSharedDll();
+        break;
+    case 'M':
+        RemoveProfileEntry();
+        break;
+    case 'P':
+        RemoveFiles();
+        break;
+    case 'U':
+        RemoveTree();
+        break;
+    default:
+        break;
+    }
+}
+
+// Library calls, programs, registry and profile entries are not carried out
+// yet: their entries are passed over.
+void CallLibraryEntry() {}
+void RunProgram() {}
+void RemoveRegistryEntry() {}
+void ReleaseSharedDll() {}
+void RemoveProfileEntry() {}

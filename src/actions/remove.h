@@ -1,0 +1,25 @@
+// File and directory removal, and the set of paths already taken on.
+#pragma once
+#include "common/nameset.h"
+
+enum {
+    HANDLED_ROOM = 20000,   // first size of the handled-path set
+    POOL_BLOCK = 200000,    // bytes of one block of the path pool
+};
+
+extern NameSet g_handledPaths;
+
+// The handled-path set and the pool that holds its texts (removal stage).
+bool CreateHandledPaths();
+void FreeHandledPaths();
+// True when the path was new and is now marked; false when it was taken on
+// before (ignoring case), or when no memory was left to remember it.
+bool MarkHandled(const char* path);
+
+// Removes what a P or U entry's path or pattern names.
+void RemoveMatching(const char* path, bool recursive, int mode);
+// Deletes, offers or asks about one file, once per run.
+void RemoveOneFile(const char* path, int mode);
+// Clears a file's attributes and, for a font, removes the font resource and
+// tells every window, before the file is deleted.
+void ReleaseFileForDeletion(const char* path);

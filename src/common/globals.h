@@ -1,0 +1,16 @@
+// State shared by several parts of the program. All of it lives for the
+// whole run.
+#pragma once
+#include "common/platform.h"
+
+enum { PATH_BUFFER = 512, SCRATCH_BUFFER = 1024, TITLE_BUFFER = 128 };
+
+extern HWND g_dialog;                       // progress dialog, once initialised
+extern char g_productTitle[TITLE_BUFFER];   // message 10
+extern char g_caption[TITLE_BUFFER];        // "%s %s" of messages 48 and 10
+extern char g_programPath[PATH_BUFFER];     // the running program file
+extern char g_programFolder[PATH_BUFFER];
+extern char g_tempDir[PATH_BUFFER];         // without trailing backslash
+extern char g_windowsDir[PATH_BUFFER];
+extern char g_logPath[PATH_BUFFER];
+extern char g_scratchPath[SCRATCH_BUFFER];  // shared work buffer, used in turn

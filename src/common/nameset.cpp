@@ -1,0 +1,79 @@
+#include "common/nameset.h"
+#include "common/bytes.h"
+#include "common/files.h"
+
+bool NameSetCreate(NameSet* set, int capacity)
+{
+    ZeroBytes(set, sizeof *set);
+    set->items = static_cast<const char**>(AllocPages(DWORD(capacity) * sizeof(char*)));
+    if (!set->items)
+        return false;
+    set->capacity = capacity;
+    return true;
+}
+
+void NameSetFree(NameSet* set)
+{
+    FreePages(&set->items);
+    set->count = 0;
+    set->capacity = 0;
+}
+
+int NameSetLocate(NameSet* set, const char* text)
+{
+    set->position = 0;
+    set->span = set->count;
+    if (set->count == 0)
+        return CSTR_GREATER_THAN;  // nothing to compare: insert at the start
+    while (set->span >= 2) {
+        int half = set->span / 2;
+        int odd = set->span % 2;
+        int order = PlatCompareText(set->items[set->position + half], text);
+        if (order == CSTR_LESS_THAN) {
+            set->position += half + odd;
+            set->span = set->span - odd - half;
+        } else if (order == CSTR_GREATER_THAN) {
+            set->span = set->span - odd - half;
+        } else {
+            set->position += half;
+            // members are unique, but step back over equal neighbours all the same
+            while (set->position > 0 &&
+                   PlatCompareText(set->items[set->position - 1], text) == CSTR_EQUAL)
+                --set->position;
+            return CSTR_EQUAL;
+        }
+    }
+    return PlatCompareText(set->items[set->position], text);
+}
+
+// Doubles the room of a full set. The pointers move to new pages.
+static bool GrowNameSet(NameSet* set)
+{
+    int capacity = set->capacity ? set->capacity * 2 : 64;
+    const char** items = static_cast<const char**>(AllocPages(DWORD(capacity) * sizeof(char*)));
+    if (!items)
+        return false;
+    MoveBytes(items, set->items, DWORD(set->count) * sizeof(char*));
+    FreePages(&set->items);
+    set->items = items;
+    set->capacity = capacity;
+    return true;
+}
+
+int NameSetInsert(NameSet* set, const char* text)
+{
+    int at = 0;
+    if (set->count > 0) {
+        int order = NameSetLocate(set, text);
+        if (order == CSTR_EQUAL)
+            return 0;
+        at = order == CSTR_LESS_THAN ? set->position + 1 : set->position;
+    }
+    if (set->count >= set->capacity && !GrowNameSet(set))
+        return 0;  // no memory: treated as seen, so the caller skips the text
+    MoveBytes(set->items + at + 1, set->items + at, DWORD(set->count - at) * sizeof(char*));
+    set->items[at] = text;
+    set->position = at;
+    ++set->count;
+    return 1;
+}

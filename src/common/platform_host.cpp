@@ -1,0 +1,198 @@
+// The seam on the host, for unit tests, sanitizers and fuzzing. Text
+// comparison folds ASCII case only (the tests use ASCII names); boxes are
+// recorded and answered from a preset answer.
+#include "common/platform.h"
+#include "common/platform_host.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+static long s_compareCount;
+static long s_sleepCount;
+static unsigned long s_sleepTotal;
+static int s_boxAnswer = IDYES;
+static int s_boxCount;
+static std::string s_boxText;
+static std::string s_boxCaption;
+static unsigned s_boxStyle;
+static HWND s_boxOwner;
+
+static int FoldCase(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
+}
+
+int PlatCompareText(const char* a, const char* b)
+{
+    ++s_compareCount;
+    const unsigned char* x = reinterpret_cast<const unsigned char*>(a);
+    const unsigned char* y = reinterpret_cast<const unsigned char*>(b);
+    while (*x && FoldCase(*x) == FoldCase(*y)) {
+        ++x;
+        ++y;
+    }
+    int d = FoldCase(*x) - FoldCase(*y);
+    return d < 0 ? CSTR_LESS_THAN : d > 0 ? CSTR_GREATER_THAN : CSTR_EQUAL;
+}
+
+void PlatFormat(char* dest, const char* format, const char* a0, const char* a1,
+                const char* a2, const char* a3)
+{
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+#pragma GCC diagnostic ignored "-Wformat-security"
+    snprintf(dest, PLAT_FORMAT_MAX, format, a0, a1, a2, a3);
+#pragma GCC diagnostic pop
+}
+
+DWORD PlatFileAttributes(const char* path)
+{
+    struct stat st;
+    if (stat(path, &st) != 0)
+        return INVALID_FILE_ATTRIBUTES;
+    return S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : 0x80;
+}
+
+HANDLE PlatOpenForRead(const char* path)
+{
+    int fd = open(path, O_RDONLY);
+    if (fd < 0)
+        return INVALID_HANDLE_VALUE;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        close(fd);
+        return INVALID_HANDLE_VALUE;
+    }
+    return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd) + 1);
+}
+
+static int Descriptor(HANDLE file)
+{
+    return int(reinterpret_cast<intptr_t>(file) - 1);
+}
+
+DWORD PlatFileSize(HANDLE file)
+{
+    struct stat st;
+    if (fstat(Descriptor(file), &st) != 0)
+        return 0;
+    return DWORD(st.st_size);
+}
+
+bool PlatReadFile(HANDLE file, void* buffer, DWORD count, DWORD* got)
+{
+    *got = 0;
+    ssize_t n = read(Descriptor(file), buffer, count);
+    if (n < 0)
+        return false;
+    *got = DWORD(n);
+    return true;
+}
+
+void PlatCloseFile(HANDLE file)
+{
+    close(Descriptor(file));
+}
+
+void* PlatAllocPages(DWORD size)
+{
+    return calloc(1, size ? size : 1);
+}
+
+void PlatFreePages(void* pages)
+{
+    free(pages);
+}
+
+int PlatMessageBox(HWND owner, const char* text, const char* caption, unsigned style)
+{
+    ++s_boxCount;
+    s_boxText = text;
+    s_boxCaption = caption;
+    s_boxStyle = style;
+    s_boxOwner = owner;
+    if (style & MB_YESNO)
+        return s_boxAnswer;
+    return IDOK;
+}
+
+void PlatExitProcess(unsigned code)
+{
+    fprintf(stderr, "box before exit: [%s] %s\n", s_boxCaption.c_str(), s_boxText.c_str());
+    fflush(stderr);
+    _exit(int(code));
+}
+
+void HostResetMessageBoxes()
+{
+    s_boxAnswer = IDYES;
+    s_boxCount = 0;
+    s_boxText.clear();
+    s_boxCaption.clear();
+    s_boxStyle = 0;
+    s_boxOwner = 0;
+}
+
+void HostSetMessageBoxAnswer(int answer)
+{
+    s_boxAnswer = answer;
+}
+
+int HostMessageBoxCount()
+{
+    return s_boxCount;
+}
+
+const char* HostLastMessageText()
+{
+    return s_boxText.c_str();
+}
+
+const char* HostLastMessageCaption()
+{
+    return s_boxCaption.c_str();
+}
+
+unsigned HostLastMessageStyle()
+{
+    return s_boxStyle;
+}
+
+HWND HostLastMessageOwner()
+{
+    return s_boxOwner;
+}
+
+long HostCompareCount()
+{
+    return s_compareCount;
+}
+
+void PlatSleep(DWORD milliseconds)
+{
+    // the tests count the delays instead of waiting for them
+    ++s_sleepCount;
+    s_sleepTotal += milliseconds;
+}
+
+void HostResetSleeps()
+{
+    s_sleepCount = 0;
+    s_sleepTotal = 0;
+}
+
+long HostSleepCount()
+{
+    return s_sleepCount;
+}
+
+unsigned long HostSleepTotal()
+{
+    return s_sleepTotal;
+}

@@ -1,0 +1,20 @@
+// Controls of the host implementation of the platform seam, for the unit
+// tests: message boxes are recorded instead of shown, and answered with a
+// preset answer; a box that ends the process writes its text to stderr first,
+// so death tests can see what was shown.
+#pragma once
+#include "common/platform.h"
+
+void HostResetMessageBoxes();
+void HostSetMessageBoxAnswer(int answer);  // IDYES by default
+int HostMessageBoxCount();
+const char* HostLastMessageText();
+const char* HostLastMessageCaption();
+unsigned HostLastMessageStyle();
+HWND HostLastMessageOwner();
+// CompareText calls made so far (the cost that matters on Windows).
+long HostCompareCount();
+// Sleeps are counted, not waited for.
+void HostResetSleeps();
+long HostSleepCount();
+unsigned long HostSleepTotal();

@@ -1,0 +1,204 @@
+#include "common/text.h"
+
+int TextLength(const char* text)
+{
+    int n = 0;
+    while (text[n])
+        ++n;
+    return n;
+}
+
+void CopyText(char* dest, const char* src, int destSize)
+{
+    if (destSize <= 0)
+        return;
+    int i = 0;
+    for (; i < destSize - 1 && src[i]; ++i)
+        dest[i] = src[i];
+    dest[i] = 0;
+}
+
+void AppendText(char* dest, const char* src, int destSize)
+{
+    int used = 0;
+    while (used < destSize && dest[used])
+        ++used;
+    if (used < destSize)
+        CopyText(dest + used, src, destSize - used);
+}
+
+char* GetField(char* dest, const char* text, int n, int destSize)
+{
+    // Quotes toggle from the very start of the text, also in earlier fields.
+    bool quoted = false;
+    const char* p = text;
+    for (int separators = 0; separators < n; ++p) {
+        if (!*p) {
+            // fewer than n separators: the whole text is the field
+            CopyText(dest, text, destSize);
+            return dest;
+        }
+        if (*p == '"')
+            quoted = !quoted;
+        else if (*p == ',' && !quoted)
+            ++separators;
+    }
+    int i = 0;
+    for (; *p; ++p) {
+        if (*p == '"')
+            quoted = !quoted;
+        else if (*p == ',' && !quoted)
+            break;
+        if (i < destSize - 1)
+            dest[i++] = *p;
+    }
+    if (destSize > 0)
+        dest[i] = 0;
+    return dest;
+}
+
+char* JoinPath(char* dest, const char* dir, const char* name, int destSize)
+{
+    // Built aside first so that dest may be one of the inputs.
+    char joined[PLAT_FORMAT_MAX];
+    CopyText(joined, dir, sizeof joined);
+    int length = TextLength(joined);
+    if (length == 0 || joined[length - 1] != '\\')
+        AppendText(joined, "\\", sizeof joined);
+    AppendText(joined, name[0] == '\\' ? name + 1 : name, sizeof joined);
+    CopyText(dest, joined, destSize);
+    return dest;
+}
+
+void StripLastComponent(char* path)
+{
+    int i = TextLength(path) - 1;
+    while (i >= 1 && path[i] != '\\')
+        --i;
+    if (i >= 1)
+        path[i] = 0;
+    else
+        path[0] = 0;
+}
+
+void LastComponent(const char* path, char* dest, int destSize)
+{
+    const char* last = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '\\')
+            last = p + 1;
+    CopyText(dest, last, destSize);
+}
+
+int SplitExtension(const char* name, char* base, char* ext, int partSize)
+{
+    int dot = -1;
+    for (int i = 0; name[i]; ++i)
+        if (name[i] == '.')
+            dot = i;
+    if (dot < 0) {
+        CopyText(base, name, partSize);
+        CopyText(ext, "", partSize);
+        return -1;
+    }
+    // the base is the text before the dot, cut to the buffer
+    int baseLength = dot < partSize - 1 ? dot : partSize - 1;
+    if (partSize > 0) {
+        for (int i = 0; i < baseLength; ++i)
+            base[i] = name[i];
+        base[baseLength] = 0;
+    }
+    CopyText(ext, name + dot + 1, partSize);
+    return dot;
+}
+
+int ParseNumber(const char* text)
+{
+    enum { NUMBER_TEXT_MAX = 63 };
+    int i = 0;
+    bool negative = false;
+    if (text[0] == '-') {
+        negative = true;
+        i = 1;
+    }
+    unsigned value = 0;  // unsigned: wraps around like the 32-bit original
+    for (; i < NUMBER_TEXT_MAX && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = value * 10 + unsigned(text[i] - '0');
+    if (negative)
+        value = 0u - value;
+    return int(value);
+}
+
+bool SameText(const char* a, const char* b)
+{
+    return PlatCompareText(a, b) == CSTR_EQUAL;
+}
+
+// Appends count bytes of text to out at *used if they fit whole.
+static bool PutRun(char* out, int* used, const char* text, int count)
+{
+    if (*used + count > PLAT_FORMAT_MAX - 1)
+        return false;
+    for (int i = 0; i < count; ++i)
+        out[(*used)++] = text[i];
+    out[*used] = 0;
+    return true;
+}
+
+void FormatText(char* dest, int destSize, const char* format,
+                const char* const* args, int argCount)
+{
+    enum { FORMAT_ARGS = 4 };
+    if (argCount > FORMAT_ARGS)
+        argCount = FORMAT_ARGS;
+
+    // Rewrite the format so that it consumes at most argCount texts: every
+    // conversion that is not a plain %s for a passed argument is escaped.
+    char safe[PLAT_FORMAT_MAX];
+    int used = 0;
+    int taken = 0;
+    safe[0] = 0;
+    const char* p = format;
+    while (*p) {
+        if (*p != '%') {
+            if (!PutRun(safe, &used, p, 1))
+                break;
+            ++p;
+            continue;
+        }
+        if (p[1] == '%') {
+            if (!PutRun(safe, &used, "%%", 2))
+                break;
+            p += 2;
+            continue;
+        }
+        const char* q = p + 1;
+        while (*q == '-' || *q == '#' || *q == '0')
+            ++q;
+        while (*q >= '0' && *q <= '9')
+            ++q;
+        if (*q == '.') {
+            ++q;
+            while (*q >= '0' && *q <= '9')
+                ++q;
+        }
+        if (*q == 's' && taken < argCount) {
+            if (!PutRun(safe, &used, p, int(q + 1 - p)))
+                break;
+            ++taken;
+            p = q + 1;
+        } else {
+            // shown as written: the percent sign doubled, the rest as text
+            if (!PutRun(safe, &used, "%%", 2))
+                break;
+            ++p;
+        }
+    }
+
+    const char* a[FORMAT_ARGS];
+    for (int i = 0; i < FORMAT_ARGS; ++i)
+        a[i] = (i < argCount && args[i]) ? args[i] : "";
+    char out[PLAT_FORMAT_MAX];
+    PlatFormat(out, safe, a[0], a[1], a[2], a[3]);
+    CopyText(dest, out, destSize);
+}

@@ -1,0 +1,84 @@
+// The uninstall log: reading it, numbering its entries, and its messages.
+#pragma once
+#include "common/platform.h"
+#include "common/nameset.h"
+
+// One action of the log. text is the type letter followed by the fields,
+// pointing into the log buffer.
+struct ActionEntry {
+    int order;
+    char* text;
+};
+
+enum {
+    ENTRY_ROOM = 20000,      // records the entry array has room for
+    MAX_ENTRIES = 19999,     // records the loader stores at most
+    MESSAGE_ROOM = 1001,     // ids 0 to 1000
+    MESSAGE_ID_LAST = 1000,
+    MESSAGE_TEXT_MAX = 512,  // lookup buffer: 511 characters and a terminator
+    LOG_LINE_ROOM = 20000,   // first size of the log-line set
+    ORDER_DROP = 65535,      // a line with this number is dropped
+    NO_MESSAGE = 0xFFFF,
+};
+
+// Message ids the program shows.
+enum {
+    MSGID_PRODUCT = 10,
+    MSGID_FINISH = 13,
+    MSGID_COPY_FAILED = 36,
+    MSGID_STATUS_FILES = 42,
+    MSGID_CONFIRM = 43,
+    MSGID_DELETE_SELECTED = 44,
+    MSGID_DELETE_ALL = 45,
+    MSGID_CLOSE = 46,
+    MSGID_DONE = 47,
+    MSGID_CAPTION = 48,
+    MSGID_START_FAILED = 49,
+    MSGID_STATUS_END = 50,
+    MSGID_ASK_DELETE = 51,
+    MSGID_RETRY_DELETE = 52,
+    MSGID_LEFTOVER = 53,
+    MSGID_STATUS_REGISTRY = 54,
+    MSGID_STATUS_PROFILE = 55,
+    MSGID_STATUS_FILES2 = 58,
+};
+
+struct MessageTable {
+    unsigned short ids[MESSAGE_ROOM];
+    const char** texts;  // page memory, MESSAGE_ROOM pointers into the log buffer
+    int count;
+};
+
+// Letters numbered automatically, in the order of g_counters.
+enum { COUNT_D, COUNT_E, COUNT_J, COUNT_K, COUNT_M, COUNT_P, COUNT_U, COUNTER_COUNT };
+
+extern char* g_logBuffer;        // the whole file and a zero byte
+extern DWORD g_logSize;
+extern ActionEntry* g_entries;   // page memory, ENTRY_ROOM records
+extern int g_entryCount;
+extern MessageTable g_messages;
+extern NameSet g_logLines;       // entry texts seen so far (removal stage)
+extern int g_counters[COUNTER_COUNT];
+
+// Reads the log and fills the tables. In the launcher stage only messages are
+// kept; in the removal stage the actions are numbered and sorted by order.
+// A log that cannot be opened ends the process with an error box. The
+// log-line set must have been created (NameSetCreate) beforehand.
+void LoadLog(const char* path, bool removalStage);
+
+// Numbers one entry line (first character not a digit, second a digit),
+// rewrites it in place so that *line points at the entry text (the letter
+// followed by the rest after the first comma), and returns the order number:
+// a message id (0 to 1000), an order number (1001 and up) or ORDER_DROP.
+int AssignOrder(char** line, bool removalStage);
+
+// Index of id in the message table, or NO_MESSAGE.
+int FindMessage(int id);
+// The message's text in the shared lookup buffer (cut to 511 characters),
+// empty for an id the log does not define. Overwritten by the next call.
+const char* GetMessageText(int id);
+
+// Frees the log-line set, the log buffer, the entry array and the message
+// texts, in this order, and forgets the numbering; another log can then be
+// loaded after the log-line set is created again.
+void FreeLog();

@@ -1,0 +1,158 @@
+// The entry point and the two stages of a run.
+//
+// Launcher stage (no argument): find the log named by the program file's
+// trailer, ask, copy this program into the temporary directory and start the
+// copy with the log's full path. Removal stage (the log path as argument):
+// load and order the log, run the entries that come before the progress
+// dialog, then open the dialog, which runs the rest.
+#include <windows.h>
+#include <shlobj.h>
+
+#include "actions/actions.h"
+#include "actions/remove.h"
+#include "common/bytes.h"
+#include "common/files.h"
+#include "common/globals.h"
+#include "common/message.h"
+#include "common/text.h"
+#include "log/log.h"
+#include "resource.h"
+#include "startup/startup.h"
+#include "ui/dialog.h"
+
+// One counter for every process running this program file.
+__attribute__((section(".Shared"), shared)) volatile LONG g_instanceCount = -1;
+
+static HINSTANCE s_module;
+static char s_argument[PATH_BUFFER];
+static char s_copyCommand[SCRATCH_BUFFER];
+static char s_copyPath[PATH_BUFFER];
+static bool s_removalStage;
+
+static void CutTrailingBackslash(char* path)
+{
+    int length = TextLength(path);
+    if (length > 0 && path[length - 1] == '\\')
+        path[length - 1] = 0;
+}
+
+// The log beside the program, named by the program file's trailer.
+static void FindLauncherLog()
+{
+    DWORD size = 0;
+    HANDLE file = OpenForRead(g_programPath, &size);
+    if (file == INVALID_HANDLE_VALUE)
+        ShowMessage(MSG_FATAL, "Don't open %s", g_programPath);
+
+    char* block = g_scratchPath;
+    ZeroBytes(block, TRAILER_SIZE);
+    if (size < TRAILER_SIZE) {
+        ShowMessage(MSG_READ_ERROR, "Error reading file %s", g_programPath);
+    } else {
+        SetFilePointer(file, LONG(size - TRAILER_SIZE), 0, FILE_BEGIN);
+        ReadExact(file, block, TRAILER_SIZE, g_programPath);
+    }
+    char name[PATH_BUFFER];
+    LogNameFromTrailer(block, name, sizeof name);
+    JoinPath(g_logPath, g_programFolder, name, sizeof g_logPath);
+    CloseHandle(file);
+}
+
+// Copies the program into the temporary directory and starts the copy with
+// the log path. Failures end the process.
+static void StartRemovalCopy()
+{
+    if (!CopyFileA(g_programPath, s_copyPath, FALSE))
+        ShowMessage(MSG_FATAL, GetMessageText(MSGID_COPY_FAILED), g_programPath, s_copyPath);
+
+    // Both paths are quoted: a temporary directory with a space in its path
+    // would otherwise cut the copy's name short.
+    const char* args[2] = {s_copyPath, g_logPath};
+    FormatText(s_copyCommand, sizeof s_copyCommand, "\"%s\" \"%s\"", args, 2);
+
+    STARTUPINFOA startup;
+    PROCESS_INFORMATION process;
+    ZeroBytes(&startup, sizeof startup);
+    ZeroBytes(&process, sizeof process);
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(0, s_copyCommand, 0, 0, TRUE,
+                        CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, 0, 0, &startup,
+                        &process))
+        ShowMessage(MSG_FATAL, GetMessageText(MSGID_START_FAILED), s_copyCommand);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+static void RunLauncherStage()
+{
+    // The copy's path is known before the question, so that the change
+    // notification below names it whatever the answer.
+    JoinPath(s_copyPath, g_tempDir, g_programPath + TextLength(g_programFolder),
+             sizeof s_copyPath);
+    if (ShowMessage(MSG_QUESTION, GetMessageText(MSGID_CONFIRM), g_productTitle) == IDYES)
+        StartRemovalCopy();
+
+    SHChangeNotify(SHCNE_DELETE, SHCNF_PATHA, s_copyPath, 0);
+    SHChangeNotify(SHCNE_RMDIR, SHCNF_PATHA, g_programFolder, 0);
+    SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHA | SHCNF_FLUSH, g_programFolder, 0);
+}
+
+static void RunRemovalStage()
+{
+    SetCurrentDirectoryA(g_tempDir);
+    ResetCursor();
+    RunActions();  // no dialog yet: only the entries numbered below 15000
+    DialogBoxParamA(s_module, MAKEINTRESOURCEA(IDD_PROGRESS), 0, DialogProc, 0);
+}
+
+extern "C" void WINAPI ProgramStart()
+{
+    s_module = GetModuleHandleA(0);
+
+    if (InterlockedIncrement(&g_instanceCount) != 0) {
+        // Another process of this program file is running: bring forward a
+        // window titled "Uninstall", if there is one, and leave.
+        HWND other = FindWindowA(0, "Uninstall");
+        ShowWindow(other, SW_MINIMIZE);
+        ShowWindow(other, SW_SHOWDEFAULT);
+        ExitProcess(0);
+    }
+
+    GetModuleFileNameA(0, g_programPath, 255);
+    ParseCommandLine(GetCommandLineA(), g_programPath, s_argument, sizeof s_argument);
+    CopyText(g_programFolder, g_programPath, sizeof g_programFolder);
+    StripLastComponent(g_programFolder);
+
+    GetTempPathA(255, g_tempDir);
+    GetCurrentDirectoryA(255, g_scratchPath);
+    GetWindowsDirectoryA(g_windowsDir, 255);
+    CutTrailingBackslash(g_tempDir);
+    CutTrailingBackslash(g_scratchPath);
+    // Running from inside the temporary directory: the copy goes elsewhere.
+    if (SameText(g_scratchPath, g_tempDir))
+        CopyText(g_tempDir, "c:\\", sizeof g_tempDir);
+
+    s_removalStage = s_argument[0] != 0;
+    if (s_removalStage)
+        CopyText(g_logPath, s_argument, sizeof g_logPath);
+    else
+        FindLauncherLog();
+
+    NameSetCreate(&g_logLines, LOG_LINE_ROOM);
+    if (s_removalStage)
+        CreateHandledPaths();
+    LoadLog(g_logPath, s_removalStage);
+
+    CopyText(g_productTitle, GetMessageText(MSGID_PRODUCT), sizeof g_productTitle);
+    const char* captionParts[2] = {GetMessageText(MSGID_CAPTION), g_productTitle};
+    FormatText(g_caption, sizeof g_caption, "%s %s", captionParts, 2);
+
+    if (s_removalStage) {
+        RunRemovalStage();
+        FreeHandledPaths();
+    } else {
+        RunLauncherStage();
+    }
+    FreeLog();
+    ExitProcess(0);
+}

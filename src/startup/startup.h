@@ -1,0 +1,19 @@
+// The command line and the trailer of the program file.
+#pragma once
+
+enum { TRAILER_SIZE = 256 };
+
+// Takes the single argument (the log path) from a command line into
+// argument (argumentSize bytes). The program's own path is skipped first:
+// when the line starts with programPath itself, unquoted and followed by a
+// space or the end, that whole path is the program name even if it has
+// spaces; otherwise the program name ends at the first space outside double
+// quotes. Spaces and double quotes before the argument are skipped and one
+// closing double quote is removed. Without an argument it is empty.
+void ParseCommandLine(const char* commandLine, const char* programPath,
+                      char* argument, int argumentSize);
+
+// The log's file name from the last TRAILER_SIZE bytes of the program file:
+// the NUL-terminated text that ends in the last byte. Byte 254 being NUL, or
+// a last byte that is not NUL, gives "uninstal.ini".
+void LogNameFromTrailer(const char* block, char* name, int nameSize);

@@ -1,0 +1,173 @@
+#include "ui/dialog.h"
+#include "actions/actions.h"
+#include "common/globals.h"
+#include "common/text.h"
+#include "log/log.h"
+#include "resource.h"
+
+// Sets the dialog's height so that its bottom edge lies at bottom (screen
+// coordinates), keeping its place, width and z-order.
+static void SetDialogBottom(HWND window, int bottom)
+{
+    RECT frame;
+    GetWindowRect(window, &frame);
+    SetWindowPos(window, 0, 0, 0, frame.right - frame.left, bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+}
+
+static RECT ItemRect(HWND window, int id)
+{
+    RECT r;
+    GetWindowRect(GetDlgItem(window, id), &r);
+    return r;
+}
+
+static void EnableItem(HWND window, int id, BOOL enable)
+{
+    EnableWindow(GetDlgItem(window, id), enable);
+}
+
+static void ShowItem(HWND window, int id, int show)
+{
+    ShowWindow(GetDlgItem(window, id), show);
+}
+
+void AddStatusLine(int messageId)
+{
+    LRESULT index = SendDlgItemMessageA(g_dialog, IDC_STATUS_LIST, LB_ADDSTRING, 0,
+                                        (LPARAM)GetMessageText(messageId));
+    SendDlgItemMessageA(g_dialog, IDC_STATUS_LIST, LB_SETCURSEL, (WPARAM)index, 0);
+}
+
+void AddLeftover(const char* path)
+{
+    SendDlgItemMessageA(g_dialog, IDC_LEFTOVER_LIST, LB_ADDSTRING, 0, (LPARAM)path);
+}
+
+void OnInitDialog(HWND window)
+{
+    HINSTANCE instance = (HINSTANCE)GetWindowLongA(window, GWL_HINSTANCE);
+    SetClassLongA(window, GCL_HICON, (LONG)LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAIN)));
+    SetWindowTextA(window, g_caption);
+
+    // Only the status list and the upper half of the label's area show
+    // while the work runs.
+    RECT label = ItemRect(window, IDC_LEFTOVER_LABEL);
+    SetDialogBottom(window, label.top + (label.bottom - label.top) / 2);
+
+    SetDlgItemTextA(window, IDC_FINISH, GetMessageText(MSGID_FINISH));
+    EnableItem(window, IDC_CLOSE, FALSE);
+    EnableItem(window, IDC_FINISH, FALSE);
+    EnableItem(window, IDC_DELETE_SELECTED, FALSE);
+    EnableItem(window, IDC_DELETE_ALL, FALSE);
+
+    g_dialog = window;
+    PostMessageA(window, WM_COMMAND, CMD_START_WORK, 0);
+}
+
+static void LayOutFilesLeft(HWND window)
+{
+    EnableItem(window, IDC_DELETE_SELECTED, TRUE);
+    EnableItem(window, IDC_DELETE_ALL, TRUE);
+    SetDlgItemTextA(window, IDC_LEFTOVER_LABEL, GetMessageText(MSGID_LEFTOVER));
+    SetDlgItemTextA(window, IDC_CLOSE, GetMessageText(MSGID_CLOSE));
+    SetDlgItemTextA(window, IDC_DELETE_SELECTED, GetMessageText(MSGID_DELETE_SELECTED));
+    SetDlgItemTextA(window, IDC_DELETE_ALL, GetMessageText(MSGID_DELETE_ALL));
+    ShowItem(window, IDC_FINISH, SW_HIDE);
+    RECT close = ItemRect(window, IDC_CLOSE);
+    int bottom = close.bottom + (3 * (close.bottom - close.top)) / 4;
+    EnableItem(window, IDC_CLOSE, TRUE);
+    SetDialogBottom(window, bottom);
+    SendDlgItemMessageA(window, IDC_LEFTOVER_LIST, LB_SETCURSEL, 0, 0);
+}
+
+static void LayOutNothingLeft(HWND window)
+{
+    ShowItem(window, IDC_LEFTOVER_LABEL, SW_HIDE);
+    ShowItem(window, IDC_LEFTOVER_LIST, SW_HIDE);
+    RECT finish = ItemRect(window, IDC_FINISH);
+    int bottom = finish.bottom + (3 * (finish.bottom - finish.top)) / 4;
+    EnableItem(window, IDC_FINISH, TRUE);
+    ShowItem(window, IDC_FINISH, SW_SHOW);
+    SetDialogBottom(window, bottom);
+}
+
+// Asks the system to delete the running copy at the next restart; where the
+// request is refused, through the [rename] section of wininit.ini instead.
+static void ScheduleSelfDelete()
+{
+    if (MoveFileExA(g_programPath, 0, MOVEFILE_DELAY_UNTIL_REBOOT))
+        return;
+    JoinPath(g_scratchPath, g_windowsDir, "wininit.ini", sizeof g_scratchPath);
+    char shortPath[PATH_BUFFER];
+    shortPath[0] = 0;
+    GetShortPathNameA(g_programPath, shortPath, sizeof shortPath);
+    CharToOemA(shortPath, g_logPath);  // the log path is no longer needed
+    WritePrivateProfileStringA("rename", "NUL", g_logPath, g_scratchPath);
+}
+
+static void DoWork(HWND window)
+{
+    static bool started;
+    if (started)
+        return;
+    started = true;
+
+    ShowWindow(window, SW_SHOW);
+    RunActions();
+    CompletePacing();
+
+    SendDlgItemMessageA(window, IDC_STATUS_LIST, LB_ADDSTRING, 0,
+                        (LPARAM)GetMessageText(MSGID_STATUS_END));
+    const char* args[1] = {g_programPath};
+    FormatText(g_scratchPath, sizeof g_scratchPath, GetMessageText(MSGID_DONE), args, 1);
+    LRESULT last = SendDlgItemMessageA(window, IDC_STATUS_LIST, LB_ADDSTRING, 0,
+                                       (LPARAM)g_scratchPath);
+    SendDlgItemMessageA(window, IDC_STATUS_LIST, LB_SETCURSEL, (WPARAM)last, 0);
+
+    if (SendDlgItemMessageA(window, IDC_LEFTOVER_LIST, LB_GETCOUNT, 0, 0) != 0)
+        LayOutFilesLeft(window);
+    else
+        LayOutNothingLeft(window);
+
+    ScheduleSelfDelete();
+}
+
+void OnCommand(HWND window, int id)
+{
+    switch (id) {
+    case IDC_CLOSE:
+    case IDC_FINISH:
+        EndDialog(window, 1);
+        break;
+    case IDC_DELETE_SELECTED:
+        DeleteListedFile((int)SendDlgItemMessageA(window, IDC_LEFTOVER_LIST, LB_GETCURSEL, 0, 0));
+        break;
+    case IDC_DELETE_ALL:
+        while (SendDlgItemMessageA(window, IDC_LEFTOVER_LIST, LB_GETCOUNT, 0, 0) > 0) {
+            int selected = (int)SendDlgItemMessageA(window, IDC_LEFTOVER_LIST, LB_GETCURSEL, 0, 0);
+            // without a selection take the first entry, so the loop always advances
+            DeleteListedFile(selected == LB_ERR ? 0 : selected);
+        }
+        break;
+    case CMD_START_WORK:
+        DoWork(window);
+        break;
+    default:  // IDCANCEL too: Escape and the close box do not end the dialog
+        break;
+    }
+}
+
+INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(window);
+        return TRUE;
+    case WM_COMMAND:
+        OnCommand(window, LOWORD(wParam));
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
