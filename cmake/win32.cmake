@@ -1,6 +1,16 @@
 # The shipped program: no C or C++ runtime, own entry point, only system DLLs.
 enable_language(RC)
 
+# The shipped program is the 32-bit one. The same sources also build for
+# x86_64: that twin runs natively under 64-bit Wine, where 32-bit code is
+# emulated on machines without 32-bit support, and carries most of the
+# end-to-end suite.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(ENTRY_SYMBOL _ProgramStart@0)
+else()
+    set(ENTRY_SYMBOL ProgramStart)
+endif()
+
 set(FREESTANDING_FLAGS
     -Os -fno-exceptions -fno-rtti -fno-threadsafe-statics -fno-asynchronous-unwind-tables
     -fno-unwind-tables -fno-stack-protector -fno-builtin -ffreestanding -mno-stack-arg-probe
@@ -31,7 +41,7 @@ if(PROGRAM_PRESENT)
     target_compile_options(unins_linked PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${FREESTANDING_FLAGS}>)
     # The stack is committed whole so that no frame needs a probe routine.
     target_link_options(unins_linked PRIVATE
-        -nostdlib -s -Wl,--entry,_ProgramStart@0 -Wl,--subsystem,windows
+        -nostdlib -s -Wl,--entry,${ENTRY_SYMBOL} -Wl,--subsystem,windows
         "SHELL:-Xlinker --stack -Xlinker 0x100000,0x100000")
     target_link_libraries(unins_linked PRIVATE unins_core
         kernel32 user32 gdi32 advapi32 shell32 gcc)

@@ -46,8 +46,9 @@ void AddLeftover(const char* path)
 
 void OnInitDialog(HWND window)
 {
-    HINSTANCE instance = (HINSTANCE)GetWindowLongA(window, GWL_HINSTANCE);
-    SetClassLongA(window, GCL_HICON, (LONG)LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAIN)));
+    // (the Ptr forms are GetWindowLongA and SetClassLongA in the 32-bit program)
+    HINSTANCE instance = (HINSTANCE)GetWindowLongPtrA(window, GWLP_HINSTANCE);
+    SetClassLongPtrA(window, GCLP_HICON, (LONG_PTR)LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAIN)));
     SetWindowTextA(window, g_caption);
 
     // Only the status list and the upper half of the label's area show
