@@ -23,8 +23,8 @@ if(UNIT_TEST_SOURCES)
     gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
 endif()
 
-if(UNINS_E2E AND EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
-    add_subdirectory(tests/e2e)
+if(UNINS_E2E)
+    add_subdirectory(tests/wine)
 endif()
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)

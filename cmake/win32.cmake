@@ -58,9 +58,7 @@ if(PROGRAM_PRESENT)
 endif()
 
 # Test tools run under Wine; they may use the mingw runtime.
-if(EXISTS ${CMAKE_SOURCE_DIR}/tools/uidriver/CMakeLists.txt)
-    add_subdirectory(tools/uidriver)
-endif()
+add_subdirectory(tools/driver)
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/fixtures/CMakeLists.txt)
     add_subdirectory(tests/fixtures)
 endif()

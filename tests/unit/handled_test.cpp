@@ -1,0 +1,119 @@
+// The handled-path set: every path is taken on once per run, whatever its
+// case, and the texts it remembers stay intact however many there are.
+#include "actions/remove.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+class HandledTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(CreateHandledPaths()); }
+    void TearDown() override { FreeHandledPaths(); }
+
+    static std::vector<std::string> Items()
+    {
+        return std::vector<std::string>(g_handledPaths.items,
+                                        g_handledPaths.items + g_handledPaths.count);
+    }
+};
+
+std::string Cased(std::string s, bool upper)
+{
+    for (char& c : s)
+        c = char(upper ? toupper((unsigned char)c) : tolower((unsigned char)c));
+    return s;
+}
+
+// Path number key, length characters long; odd numbers in upper case, so
+// that only a comparison without regard to case keeps them in key order.
+std::string LongPath(int key, size_t length)
+{
+    char head[64];
+    snprintf(head, sizeof head, "C:\\Program Files\\Application\\data%05d\\", key);
+    std::string path = head + std::string(length - strlen(head) - 4, 'd') + ".dat";
+    return Cased(path, key % 2);
+}
+
+}  // namespace
+
+TEST_F(HandledTest, EachPathOnceIgnoringCase)
+{
+    EXPECT_TRUE(MarkHandled("C:\\App\\a.txt"));
+    EXPECT_FALSE(MarkHandled("C:\\App\\a.txt"));
+    EXPECT_FALSE(MarkHandled("c:\\APP\\A.TXT"));
+    EXPECT_TRUE(MarkHandled("C:\\App\\b.txt"));
+    EXPECT_TRUE(MarkHandled("C:\\App\\a.txt2"));
+    EXPECT_TRUE(MarkHandled("C:\\App"));
+    EXPECT_FALSE(MarkHandled("C:\\App\\B.TXT"));
+    EXPECT_EQ((std::vector<std::string>{"C:\\App", "C:\\App\\a.txt", "C:\\App\\a.txt2",
+                                        "C:\\App\\b.txt"}),
+              Items());
+}
+
+TEST_F(HandledTest, KeepsItsOwnCopyOfThePath)
+{
+    char path[64] = "C:\\App\\x.txt";
+    EXPECT_TRUE(MarkHandled(path));
+    strcpy(path, "C:\\App\\y.txt");  // the caller reuses its buffer
+    EXPECT_TRUE(MarkHandled(path));
+    path[0] = 0;
+    EXPECT_FALSE(MarkHandled("C:\\App\\x.txt"));
+    EXPECT_FALSE(MarkHandled("C:\\App\\y.txt"));
+    EXPECT_EQ((std::vector<std::string>{"C:\\App\\x.txt", "C:\\App\\y.txt"}), Items());
+}
+
+TEST_F(HandledTest, FiftyThousandLongPathsEachOnce)
+{
+    // 50,000 paths of about 200 characters: ten megabytes of text, far more
+    // than the first pool block and set hold. Within each run of 50 the keys
+    // go in descending order, so the set has to sort. 1000 paths of 199
+    // characters fill a block to its last byte; the first 24,999 marked
+    // leave 200 bytes of the 25th block, one too few for the next path,
+    // which like all after it has 200 characters.
+    const int COUNT = 50000, RUN = 50, SHORTER = 24999;
+    std::vector<int> keys;
+    for (int run = 0; run < COUNT; run += RUN)
+        for (int key = run + RUN - 1; key >= run; --key)
+            keys.push_back(key);
+    std::vector<std::string> byKey(COUNT);
+    for (int i = 0; i < COUNT; ++i)
+        byKey[keys[i]] = LongPath(keys[i], i < SHORTER ? 199 : 200);
+
+    int firstNotNew = -1, firstNotRefused = -1;
+    for (int key : keys) {
+        if (!MarkHandled(byKey[key].c_str()) && firstNotNew < 0)
+            firstNotNew = key;
+        if (MarkHandled(byKey[key].c_str()) && firstNotRefused < 0)
+            firstNotRefused = key;
+    }
+    EXPECT_EQ(-1, firstNotNew);
+    EXPECT_EQ(-1, firstNotRefused);
+
+    // Marking every path again finds each one, also in the other case.
+    int firstFound = -1;
+    for (int key = 0; key < COUNT; ++key) {
+        const std::string& path = byKey[key];
+        bool marked = MarkHandled(path.c_str());
+        if (key % 7 == 0)
+            marked = marked || MarkHandled(Cased(path, key % 2 == 0).c_str());
+        if (marked && firstFound < 0)
+            firstFound = key;
+    }
+    EXPECT_EQ(-1, firstFound);
+
+    // The set holds every text unchanged, in order.
+    ASSERT_EQ(COUNT, g_handledPaths.count);
+    std::vector<std::string> items = Items();
+    int firstWrong = -1;
+    for (int key = 0; key < COUNT; ++key)
+        if (items[key] != byKey[key] && firstWrong < 0)
+            firstWrong = key;
+    EXPECT_EQ(-1, firstWrong) << "item " << firstWrong << ": " << items[firstWrong];
+}

@@ -1,0 +1,147 @@
+// The command line (which stage, and the log path) and the trailer of the
+// program file (the log's name).
+#include "startup/startup.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+using namespace std::string_literals;
+
+namespace {
+
+const char PROGRAM[] = "C:\\App\\unins.exe";
+const char SPACED_PROGRAM[] = "C:\\Program Files\\App\\unins.exe";
+
+enum { ARGUMENT_SIZE = 512, GUARD = 64 };
+
+// The argument for a command line, written into a buffer of size bytes
+// followed by guard bytes that must stay untouched.
+std::string Argument(const std::string& line, const char* programPath = PROGRAM,
+                     int size = ARGUMENT_SIZE)
+{
+    std::string buffer(size + GUARD, '#');
+    ParseCommandLine(line.c_str(), programPath, &buffer[0], size);
+    EXPECT_EQ(std::string(GUARD, '#'), buffer.substr(size)) << "written past the argument";
+    EXPECT_NE(nullptr, memchr(buffer.data(), 0, size)) << "argument not terminated";
+    return std::string(buffer.c_str());
+}
+
+// A trailer block: filler, then text placed so that it ends in the last byte.
+std::string Trailer(const std::string& tail, char filler = 'M')
+{
+    std::string block(TRAILER_SIZE, filler);
+    block.replace(TRAILER_SIZE - tail.size(), tail.size(), tail);
+    return block;
+}
+
+std::string NameFrom(const std::string& block, int nameSize = 512)
+{
+    EXPECT_EQ(size_t(TRAILER_SIZE), block.size());
+    std::string name(nameSize + GUARD, '#');
+    LogNameFromTrailer(block.data(), &name[0], nameSize);
+    EXPECT_EQ(std::string(GUARD, '#'), name.substr(nameSize)) << "written past the name";
+    return std::string(name.c_str());
+}
+
+}  // namespace
+
+TEST(ParseCommandLineTest, WithoutArgumentIsTheLauncherStage)
+{
+    EXPECT_EQ("", Argument("\"C:\\App\\unins.exe\""));
+    EXPECT_EQ("", Argument("unins.exe   "));
+    EXPECT_EQ("", Argument("unins.exe"));
+    EXPECT_EQ("", Argument("C:\\App\\unins.exe"));
+    EXPECT_EQ("", Argument("unins.exe \"\" "));
+    EXPECT_EQ("", Argument(""));
+}
+
+TEST(ParseCommandLineTest, QuotesAroundTheArgumentAreDropped)
+{
+    EXPECT_EQ("C:\\App\\uninstal.ini", Argument("C:\\TEMP\\unins.exe \"C:\\App\\uninstal.ini\""));
+    EXPECT_EQ("C:\\App\\uninstal.ini", Argument("C:\\TEMP\\unins.exe C:\\App\\uninstal.ini"));
+    // Every space and quote before the argument goes, but only one closing quote.
+    EXPECT_EQ("C:\\a b\\u.ini", Argument("unins.exe   \"\" \"C:\\a b\\u.ini\""));
+    EXPECT_EQ("C:\\x\"", Argument("unins.exe \"C:\\x\"\""));
+    // Everything after the program name is one path, spaces and all.
+    EXPECT_EQ("C:\\My Logs\\un install.ini  ", Argument("unins.exe C:\\My Logs\\un install.ini  "));
+}
+
+TEST(ParseCommandLineTest, QuotedProgramNameMayHoldSpaces)
+{
+    EXPECT_EQ("C:\\x\\uninstal.ini",
+              Argument("\"C:\\Program Files\\App\\unins.exe\" \"C:\\x\\uninstal.ini\"", PROGRAM));
+}
+
+TEST(ParseCommandLineTest, OwnPathUnquotedWithSpacesIsTheProgramName)
+{
+    EXPECT_EQ("", Argument(SPACED_PROGRAM, SPACED_PROGRAM));
+    EXPECT_EQ("", Argument("C:\\Program Files\\App\\unins.exe  ", SPACED_PROGRAM));
+    EXPECT_EQ("", Argument("c:\\PROGRAM FILES\\app\\UNINS.EXE", SPACED_PROGRAM));
+    EXPECT_EQ("C:\\x\\uninstal.ini",
+              Argument("C:\\Program Files\\App\\unins.exe \"C:\\x\\uninstal.ini\"", SPACED_PROGRAM));
+
+    // The copy in a temporary directory with a space: the launcher's command
+    // line "%s \"%s\"" still reaches the log.
+    EXPECT_EQ("C:\\App\\uninstal.ini",
+              Argument("C:\\Documents and Settings\\Me\\Temp\\unins.exe \"C:\\App\\uninstal.ini\"",
+                       "C:\\Documents and Settings\\Me\\Temp\\unins.exe"));
+}
+
+TEST(ParseCommandLineTest, OtherProgramNamesEndAtTheFirstSpace)
+{
+    // Not this program's path: the name ends at the first space outside quotes.
+    EXPECT_EQ("Files\\App\\unins.exe", Argument(SPACED_PROGRAM, "C:\\Other\\unins.exe"));
+    // The own path must be followed by a space or the end to count.
+    EXPECT_EQ("Files\\App\\unins.exe2 x",
+              Argument("C:\\Program Files\\App\\unins.exe2 x", SPACED_PROGRAM));
+    EXPECT_EQ("Files\\App\\unins.exe", Argument(SPACED_PROGRAM, ""));
+    // A line shorter than the program's path.
+    EXPECT_EQ("", Argument("C:\\Program", SPACED_PROGRAM));
+}
+
+TEST(ParseCommandLineTest, LongArgumentIsCutToTheBuffer)
+{
+    std::string path = "C:\\" + std::string(700, 'a');
+    std::string argument = Argument("unins.exe \"" + path + "\"");
+    EXPECT_EQ(path.substr(0, ARGUMENT_SIZE - 1), argument);
+
+    std::string exact = "C:\\" + std::string(ARGUMENT_SIZE - 4, 'b');  // 511 characters
+    EXPECT_EQ(exact, Argument("unins.exe \"" + exact + "\""));
+    EXPECT_EQ(exact, Argument("unins.exe " + exact));
+
+    EXPECT_EQ("C:\\App\\", Argument("unins.exe C:\\App\\uninstal.ini", PROGRAM, 8));
+}
+
+TEST(LogNameFromTrailerTest, LastStringOfTheBlockIsTheName)
+{
+    // The delivered program ends with "uninstal.ini\0uninstal.ini\0".
+    EXPECT_EQ("uninstal.ini", NameFrom(Trailer("uninstal.ini\0uninstal.ini\0"s)));
+    EXPECT_EQ("second.log", NameFrom(Trailer("first.log\0second.log\0"s)));
+    EXPECT_EQ("z", NameFrom(Trailer("\0z\0"s)));  // NUL at byte 253
+    EXPECT_EQ("new.ini", NameFrom(Trailer("old\0\0mid\0new.ini\0"s, 0)));
+}
+
+TEST(LogNameFromTrailerTest, WithoutEarlierNulTheNameStartsAtByteOne)
+{
+    std::string block = Trailer("\0"s, 'n');
+    block[0] = 'X';
+    EXPECT_EQ(std::string(TRAILER_SIZE - 2, 'n'), NameFrom(block));
+    block[0] = 0;
+    EXPECT_EQ(std::string(TRAILER_SIZE - 2, 'n'), NameFrom(block));
+}
+
+TEST(LogNameFromTrailerTest, MalformedTrailerGivesTheDefaultName)
+{
+    EXPECT_EQ("uninstal.ini", NameFrom(Trailer("abc.ini\0\0"s)));  // byte 254 NUL
+    EXPECT_EQ("uninstal.ini", NameFrom(std::string(TRAILER_SIZE, 0)));
+    EXPECT_EQ("uninstal.ini", NameFrom(Trailer("abc.ini")));                  // last byte not NUL
+    EXPECT_EQ("uninstal.ini", NameFrom(Trailer("abc.ini\0x"s)));
+}
+
+TEST(LogNameFromTrailerTest, NameIsCutToItsBuffer)
+{
+    EXPECT_EQ("second.", NameFrom(Trailer("first.log\0second.log\0"s), 8));
+    EXPECT_EQ("uninsta", NameFrom(Trailer("abc"), 8));
+}

@@ -1,0 +1,483 @@
+#include "harness.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+extern char** environ;
+namespace fs = std::filesystem;
+
+namespace e2e {
+
+static const char* kWine64 = "/usr/lib/wine/wine64";
+
+std::string WineDir()
+{
+    const char* dir = getenv("UNINS_WINE_DIR");
+    return dir ? dir : UNINS_BUILD_DIR "/host/wine";
+}
+
+std::string Display()
+{
+    std::ifstream file(WineDir() + "/display");
+    std::string display;
+    file >> display;
+    return display;
+}
+
+std::string HostPath(const std::string& windowsPath)
+{
+    std::string path = WineDir() + "/prefix/drive_c/";
+    std::string rest = windowsPath.substr(3);  // after "C:\"
+    for (char& c : rest)
+        if (c == '\\')
+            c = '/';
+    return path + rest;
+}
+
+std::string ProgramFile(Build build)
+{
+    return build == Build::Twin64 ? UNINS_BUILD_DIR "/win64/unins.exe"
+                                  : UNINS_BUILD_DIR "/win32/unins.exe";
+}
+
+static std::vector<std::string> WineEnvironment()
+{
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        std::string s = *e;
+        if (s.rfind("WINE", 0) == 0 || s.rfind("DISPLAY=", 0) == 0)
+            continue;
+        env.push_back(s);
+    }
+    env.push_back("WINEPREFIX=" + WineDir() + "/prefix");
+    env.push_back("WINEARCH=win64");
+    env.push_back("WINEDEBUG=-all");
+    env.push_back("WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d");
+    env.push_back("DISPLAY=" + Display());
+    return env;
+}
+
+static int Spawn(const std::vector<std::string>& args, int* in, int* out)
+{
+    int toChild[2], fromChild[2];
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (in) {
+        if (pipe(toChild) != 0 || pipe(fromChild) != 0)
+            return -1;
+        posix_spawn_file_actions_adddup2(&actions, toChild[0], 0);
+        posix_spawn_file_actions_adddup2(&actions, fromChild[1], 1);
+        posix_spawn_file_actions_addclose(&actions, toChild[1]);
+        posix_spawn_file_actions_addclose(&actions, fromChild[0]);
+    }
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::vector<std::string> env = WineEnvironment();
+    std::vector<char*> envp;
+    for (auto& e : env)
+        envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+    pid_t pid = -1;
+    int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (in) {
+        close(toChild[0]);
+        close(fromChild[1]);
+        *in = toChild[1];
+        *out = fromChild[0];
+    }
+    return rc == 0 ? pid : -1;
+}
+
+static int RunAndWait(const std::vector<std::string>& args, int seconds)
+{
+    int pid = Spawn(args, nullptr, nullptr);
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > end) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        usleep(50000);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// ---- Driver ----
+
+Driver::Driver()
+{
+    signal(SIGPIPE, SIG_IGN);
+    pid_ = Spawn({kWine64, UNINS_BUILD_DIR "/win64/tools/driver/driver.exe"}, &in_, &out_);
+    EXPECT_GT(pid_, 0) << "cannot start the UI driver";
+}
+
+Driver::~Driver()
+{
+    if (pid_ <= 0)
+        return;
+    std::string quit = "quit\n";
+    if (write(in_, quit.data(), quit.size()) < 0) {
+    }
+    close(in_);
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    int status;
+    while (waitpid(pid_, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > end) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &status, 0);
+            break;
+        }
+        usleep(20000);
+    }
+    close(out_);
+}
+
+std::vector<std::string> Driver::Call(const std::vector<std::string>& fields, int seconds)
+{
+    std::string line;
+    for (size_t i = 0; i < fields.size(); ++i)
+        line += (i ? "\t" : "") + fields[i];
+    line += "\n";
+    if (pid_ <= 0 || write(in_, line.data(), line.size()) != (ssize_t)line.size()) {
+        ADD_FAILURE() << "driver is gone";
+        return {"error"};
+    }
+    std::vector<std::string> lines;
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    for (;;) {
+        size_t nl;
+        while ((nl = pending_.find('\n')) != std::string::npos) {
+            std::string one = pending_.substr(0, nl);
+            pending_.erase(0, nl + 1);
+            if (!one.empty() && one.back() == '\r')
+                one.pop_back();
+            if (one == ".")
+                return lines;
+            lines.push_back(one);
+        }
+        int left = (int)std::chrono::duration_cast<std::chrono::milliseconds>(
+                       end - std::chrono::steady_clock::now()).count();
+        if (left <= 0) {
+            ADD_FAILURE() << "driver did not answer: " << line;
+            return {"timeout"};
+        }
+        pollfd p = {out_, POLLIN, 0};
+        if (poll(&p, 1, left) <= 0)
+            continue;
+        char buffer[4096];
+        ssize_t n = read(out_, buffer, sizeof buffer);
+        if (n <= 0) {
+            ADD_FAILURE() << "driver ended while answering: " << line;
+            return {"error"};
+        }
+        pending_.append(buffer, n);
+    }
+}
+
+static std::vector<std::string> Fields(const std::string& line)
+{
+    std::vector<std::string> out;
+    std::stringstream s(line);
+    std::string f;
+    while (std::getline(s, f, '\t'))
+        out.push_back(f);
+    if (!line.empty() && line.back() == '\t')
+        out.push_back("");
+    return out;
+}
+
+static bool IsOk(const std::vector<std::string>& answer)
+{
+    return !answer.empty() && answer.back().rfind("ok", 0) == 0;
+}
+
+static int Seconds(int ms)
+{
+    return ms / 1000 + 30;
+}
+
+void Driver::Env(const std::string& name, const std::string& value)
+{
+    EXPECT_TRUE(IsOk(Call({"env", name, value})));
+}
+
+bool Driver::Start(const std::string& commandLine, const std::string& folder)
+{
+    return IsOk(Call({"start", commandLine, folder}));
+}
+
+static int ExitCode(const std::vector<std::string>& answer)
+{
+    if (!IsOk(answer))
+        return -1;
+    auto f = Fields(answer.back());
+    return f.size() > 1 ? std::stoi(f[1]) : -1;
+}
+
+int Driver::Wait(int ms)
+{
+    return ExitCode(Call({"wait", std::to_string(ms)}, Seconds(ms)));
+}
+
+bool Driver::Find(const std::string& image, int ms)
+{
+    return IsOk(Call({"find", image, std::to_string(ms)}, Seconds(ms)));
+}
+
+int Driver::WaitFound(int ms)
+{
+    return ExitCode(Call({"waitfound", std::to_string(ms)}, Seconds(ms)));
+}
+
+bool Driver::Running(const std::string& image)
+{
+    auto a = Call({"running", image});
+    return IsOk(a) && Fields(a.back()).at(1) == "1";
+}
+
+Box Driver::WaitBox(int ms)
+{
+    Box box;
+    auto a = Call({"box", std::to_string(ms)}, Seconds(ms));
+    if (!IsOk(a))
+        return box;
+    auto f = Fields(a.back());
+    f.resize(6);
+    box.found = true;
+    box.caption = f[1];
+    box.text = f[2];
+    box.buttons = f[3];
+    box.owner = f[4];
+    box.icon = f[5] == "icon";
+    return box;
+}
+
+bool Driver::Answer(int button)
+{
+    return IsOk(Call({"answer", std::to_string(button)}));
+}
+
+bool Driver::WaitWindow(const std::string& title, int ms)
+{
+    return IsOk(Call({"window", title, std::to_string(ms)}, Seconds(ms)));
+}
+
+const Control& DialogState::Get(int id) const
+{
+    static Control none;
+    for (auto& c : controls)
+        if (c.id == id)
+            return c;
+    return none;
+}
+
+DialogState Driver::Dump(const std::string& title)
+{
+    DialogState d;
+    auto a = Call({"dump", title});
+    if (!IsOk(a))
+        return d;
+    d.ok = true;
+    for (auto& line : a) {
+        auto f = Fields(line);
+        if (f[0] == "win" && f.size() >= 7) {
+            d.visible = f[1] == "1";
+            d.iconic = f[2] == "1";
+            d.x = std::stoi(f[3]);
+            d.y = std::stoi(f[4]);
+            d.w = std::stoi(f[5]);
+            d.h = std::stoi(f[6]);
+        } else if (f[0] == "client" && f.size() >= 3) {
+            d.clientW = std::stoi(f[1]);
+            d.clientH = std::stoi(f[2]);
+        } else if (f[0] == "ctl" && f.size() >= 9) {
+            Control c;
+            c.id = std::stoi(f[1]);
+            c.cls = f[2];
+            c.visible = f[3] == "1";
+            c.enabled = f[4] == "1";
+            c.x = std::stoi(f[5]);
+            c.y = std::stoi(f[6]);
+            c.w = std::stoi(f[7]);
+            c.h = std::stoi(f[8]);
+            c.text = f.size() > 9 ? f[9] : "";
+            d.controls.push_back(c);
+        } else if (f[0] == "item" && f.size() >= 4) {
+            int id = std::stoi(f[1]);
+            d.items[id].push_back(f.size() > 4 ? f[4] : "");
+            if (f[3] == "1")
+                d.selected[id] = std::stoi(f[2]);
+        }
+    }
+    for (auto& c : d.controls)
+        if (c.cls == "ListBox" || c.cls == "LISTBOX" || c.cls == "Listbox") {
+            d.items[c.id];
+            if (!d.selected.count(c.id))
+                d.selected[c.id] = -1;
+        }
+    return d;
+}
+
+bool Driver::Click(const std::string& title, int id)
+{
+    return IsOk(Call({"click", title, std::to_string(id)}));
+}
+
+void Driver::Key(const std::string& title, const std::string& key)
+{
+    EXPECT_TRUE(IsOk(Call({"key", title, key})));
+}
+
+bool Driver::Hold(const std::string& path)
+{
+    return IsOk(Call({"hold", path}));
+}
+
+bool Driver::Release(const std::string& path)
+{
+    return IsOk(Call({"release", path}));
+}
+
+std::string Driver::RegGet(const std::string& key, const std::string& value)
+{
+    auto a = value.empty() ? Call({"regget", key}) : Call({"regget", key, value});
+    if (!IsOk(a))
+        return "<missing>";
+    auto f = Fields(a.back());
+    return f.size() > 2 ? f[2] : f[1];
+}
+
+void Driver::RegSet(const std::string& key, const std::string& value, const std::string& type,
+                    const std::string& data)
+{
+    EXPECT_TRUE(IsOk(Call({"regset", key, value, type, data})));
+}
+
+void Driver::KillAll(const std::vector<std::string>& images)
+{
+    std::vector<std::string> fields = {"killall"};
+    fields.insert(fields.end(), images.begin(), images.end());
+    Call(fields);
+}
+
+// ---- Sandbox ----
+
+Sandbox::Sandbox(Build b) : build(b)
+{
+    auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    name = std::string(info->test_suite_name()) + "_" + info->name();
+    for (char& c : name)
+        if (!isalnum((unsigned char)c) && c != '_')
+            c = '_';
+    fs::remove_all(Host());
+    fs::create_directories(Host("app"));
+    fs::create_directories(Host("tmp"));
+}
+
+std::string Sandbox::Win(const std::string& relative) const
+{
+    std::string path = "C:\\e2e\\" + name;
+    return relative.empty() ? path : path + "\\" + relative;
+}
+
+std::string Sandbox::Host(const std::string& relative) const
+{
+    return HostPath(Win(relative));
+}
+
+void Sandbox::Write(const std::string& relative, const std::string& content) const
+{
+    fs::create_directories(fs::path(Host(relative)).parent_path());
+    std::ofstream(Host(relative), std::ios::binary) << content;
+}
+
+std::string Sandbox::Read(const std::string& relative) const
+{
+    std::ifstream file(Host(relative), std::ios::binary);
+    std::stringstream s;
+    s << file.rdbuf();
+    return s.str();
+}
+
+bool Sandbox::Exists(const std::string& relative) const
+{
+    return fs::exists(Host(relative));
+}
+
+void Sandbox::MakeDir(const std::string& relative) const
+{
+    fs::create_directories(Host(relative));
+}
+
+std::string Sandbox::InstallProgram(const std::string& log, const std::string& name) const
+{
+    fs::copy_file(ProgramFile(build), Host("app\\" + name), fs::copy_options::overwrite_existing);
+    Write("app\\uninstal.ini", log);
+    return Win("app\\" + name);
+}
+
+void Sandbox::UseTemp(Driver& driver, const std::string& relative) const
+{
+    MakeDir(relative);
+    driver.Env("TMP", Win(relative));
+    driver.Env("TEMP", Win(relative));
+}
+
+std::string StandardLog(const std::string& extra)
+{
+    return "[Messages]\r\n"
+           "A10,Sample App\r\n"
+           "A13,&Finish\r\n"
+           "A36,Cannot copy %s to %s\r\n"
+           "A42,Deleting files...\r\n"
+           "A43,Remove %s and all of its components?\r\n"
+           "A44,Delete &selected\r\n"
+           "A45,Delete &all\r\n"
+           "A46,&Close\r\n"
+           "A47,Uninstall program: %s\r\n"
+           "A48,Uninstall\r\n"
+           "A49,Cannot start %s\r\n"
+           "A50,Uninstall complete.\r\n"
+           "A51,Delete %s?\r\n"
+           "A52,Cannot delete %s. Try again?\r\n"
+           "A53,These files were not removed:\r\n"
+           "A54,Removing registry entries...\r\n"
+           "A55,Removing profile entries...\r\n"
+           "A58,Please wait.\r\n"
+           "[Actions]\r\n" +
+           extra;
+}
+
+std::string Screenshot(const std::string& name)
+{
+    std::string dir = UNINS_BUILD_DIR "/host/screenshots";
+    fs::create_directories(dir);
+    std::string file = dir + "/" + name + ".png";
+    std::string command = "import -display " + Display() + " -window root " + file;
+    EXPECT_EQ(system(command.c_str()), 0) << command;
+    return file;
+}
+
+void RestartWine()
+{
+    EXPECT_EQ(RunAndWait({kWine64, "wineboot", "-r"}, 300), 0);
+}
+
+}  // namespace e2e

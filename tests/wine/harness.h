@@ -1,0 +1,112 @@
+// End-to-end harness: runs the program under Wine in the test run's prefix
+// and drives it through the UI driver, as a person would.
+#pragma once
+#include <map>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// Which build of the program a test runs: the 64-bit twin (native under
+// 64-bit Wine, fast) or the shipped 32-bit program (emulated where the kernel
+// has no 32-bit support, slow).
+enum class Build { Twin64, Shipped32 };
+
+std::string WineDir();
+std::string Display();
+// C:\... path in the prefix <-> Linux path.
+std::string HostPath(const std::string& windowsPath);
+std::string ProgramFile(Build build);
+
+struct Control {
+    int id = 0;
+    std::string cls;
+    bool visible = false;
+    bool enabled = false;
+    int x = 0, y = 0, w = 0, h = 0;
+    std::string text;
+};
+
+struct DialogState {
+    bool ok = false;
+    bool visible = false;
+    bool iconic = false;
+    int x = 0, y = 0, w = 0, h = 0;
+    int clientW = 0, clientH = 0;
+    std::vector<Control> controls;
+    std::map<int, std::vector<std::string>> items;  // list box id -> entries
+    std::map<int, int> selected;                    // list box id -> selected index
+    const Control& Get(int id) const;
+};
+
+struct Box {
+    bool found = false;
+    std::string caption, text, buttons, owner;
+    bool icon = false;
+};
+
+enum { YES = 6, NO = 7, OK = 1, CANCEL = 2 };
+
+// One UI driver process for one test.
+class Driver {
+public:
+    Driver();
+    ~Driver();
+    // Sends one command line (fields joined by tabs) and returns the answer.
+    std::vector<std::string> Call(const std::vector<std::string>& fields, int seconds = 120);
+
+    void Env(const std::string& name, const std::string& value);
+    bool Start(const std::string& commandLine, const std::string& folder = "");
+    int Wait(int ms = 60000);  // exit code of the started process; -1 on timeout
+    bool Find(const std::string& image, int ms = 60000);
+    int WaitFound(int ms = 60000);
+    bool Running(const std::string& image);
+    Box WaitBox(int ms = 30000);
+    bool Answer(int button);
+    bool WaitWindow(const std::string& title, int ms = 60000);
+    DialogState Dump(const std::string& title);
+    bool Click(const std::string& title, int id);
+    void Key(const std::string& title, const std::string& key);
+    bool Hold(const std::string& path);
+    bool Release(const std::string& path);
+    std::string RegGet(const std::string& key, const std::string& value = "");
+    void RegSet(const std::string& key, const std::string& value, const std::string& type,
+                const std::string& data);
+    void KillAll(const std::vector<std::string>& images);
+
+private:
+    int pid_ = -1;
+    int in_ = -1;
+    int out_ = -1;
+    std::string pending_;
+};
+
+// A fresh folder C:\e2e\<test>\ with app\ and tmp\, removed at the start.
+class Sandbox {
+public:
+    explicit Sandbox(Build build = Build::Twin64);
+    std::string Win(const std::string& relative = "") const;  // C:\e2e\<test>\relative
+    std::string Host(const std::string& relative = "") const;
+    void Write(const std::string& relative, const std::string& content) const;
+    std::string Read(const std::string& relative) const;
+    bool Exists(const std::string& relative) const;
+    void MakeDir(const std::string& relative) const;
+    // The program copied into app\ under name, and the log beside it.
+    std::string InstallProgram(const std::string& log, const std::string& name = "unins.exe") const;
+    // Gives programs started by the driver the sandbox's tmp\ as TMP and TEMP.
+    void UseTemp(Driver& driver, const std::string& relative = "tmp") const;
+
+    std::string name;
+    Build build;
+};
+
+// A log with the messages every test uses; extra lines follow them.
+std::string StandardLog(const std::string& extra = "");
+
+// Saves a PNG of the whole display under build/host/screenshots/.
+std::string Screenshot(const std::string& name);
+
+// Carries out pending restart-time renames and deletions in the prefix.
+void RestartWine();
+
+}  // namespace e2e

@@ -1,0 +1,242 @@
+// Start-up and the launcher stage, end to end.
+#include "harness.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+using namespace e2e;
+
+static const char* kTitle = "Uninstall Sample App";
+
+// Runs the launcher in app\, answers Yes and finishes the removal stage of
+// the copy that appears in the given temporary folder.
+static void RunLauncherToTheEnd(const Sandbox& box, Driver& driver, const std::string& temp)
+{
+    std::string program = box.InstallProgram(StandardLog("P0," + box.Win("app\\data.txt") + ",0\r\n"));
+    box.Write("app\\data.txt", "data");
+    box.UseTemp(driver, temp);
+    ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("app")));
+
+    Box question = driver.WaitBox(box.build == Build::Twin64 ? 30000 : 400000);
+    ASSERT_TRUE(question.found);
+    EXPECT_EQ(question.caption, kTitle);
+    EXPECT_EQ(question.text, "Remove Sample App and all of its components?");
+    EXPECT_EQ(question.buttons, "Yes,No");
+    EXPECT_EQ(question.owner, "-");
+    ASSERT_TRUE(driver.Answer(YES));
+    EXPECT_EQ(driver.Wait(), 0);
+
+    std::string copy = box.Win(temp + "\\unins.exe");
+    EXPECT_TRUE(box.Exists(temp + "\\unins.exe"));
+    ASSERT_TRUE(driver.Find(copy, 60000));
+    ASSERT_TRUE(driver.WaitWindow(kTitle, box.build == Build::Twin64 ? 60000 : 600000));
+    DialogState dialog = driver.Dump(kTitle);
+    ASSERT_TRUE(dialog.ok);
+    ASSERT_FALSE(dialog.items[1005].empty());
+    EXPECT_EQ(dialog.items[1005].back(), "Uninstall program: " + copy);
+    // the copy read the log given on its command line and did its work
+    EXPECT_FALSE(box.Exists("app\\data.txt"));
+    ASSERT_TRUE(driver.Click(kTitle, 1006));
+    EXPECT_EQ(driver.WaitFound(), 0);
+}
+
+TEST(Launcher, YesCopiesItselfIntoATempFolderWithASpaceAndRunsTheLog)
+{
+    Sandbox box;
+    Driver driver;
+    RunLauncherToTheEnd(box, driver, "temp dir");
+}
+
+TEST(Launcher, NoCopiesAndStartsNothing)
+{
+    Sandbox box;
+    Driver driver;
+    std::string program = box.InstallProgram(StandardLog());
+    box.UseTemp(driver);
+    ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("app")));
+    Box question = driver.WaitBox();
+    ASSERT_TRUE(question.found);
+    ASSERT_TRUE(driver.Answer(NO));
+    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_FALSE(box.Exists("tmp\\unins.exe"));
+    EXPECT_FALSE(driver.Running(box.Win("tmp\\unins.exe")));
+}
+
+TEST(Launcher, UnquotedProgramPathWithSpacesIsStillTheLauncher)
+{
+    Sandbox box;
+    Driver driver;
+    box.MakeDir("app dir");
+    std::filesystem::copy_file(ProgramFile(box.build), box.Host("app dir\\unins.exe"));
+    box.Write("app dir\\uninstal.ini", StandardLog());
+    box.UseTemp(driver);
+    ASSERT_TRUE(driver.Start(box.Win("app dir\\unins.exe"), box.Win("app dir")));
+    Box question = driver.WaitBox();
+    ASSERT_TRUE(question.found) << "the unquoted path was taken for a log argument";
+    EXPECT_EQ(question.text, "Remove Sample App and all of its components?");
+    ASSERT_TRUE(driver.Answer(NO));
+    EXPECT_EQ(driver.Wait(), 0);
+}
+
+TEST(Launcher, MissingLogIsAFatalError)
+{
+    Sandbox box;
+    Driver driver;
+    std::string program = box.InstallProgram("");
+    std::filesystem::remove(box.Host("app\\uninstal.ini"));
+    box.UseTemp(driver);
+    ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("app")));
+    Box error = driver.WaitBox();
+    ASSERT_TRUE(error.found);
+    EXPECT_EQ(error.text, "Can't open uninstal log file " + box.Win("app\\uninstal.ini") + "!");
+    EXPECT_EQ(error.buttons, "OK");
+    ASSERT_TRUE(driver.Answer(OK));
+    EXPECT_EQ(driver.Wait(), 0);
+
+    // the removal stage given a log that does not exist ends the same way
+    ASSERT_TRUE(driver.Start("\"" + program + "\" \"" + box.Win("nope.ini") + "\""));
+    error = driver.WaitBox();
+    EXPECT_EQ(error.text, "Can't open uninstal log file " + box.Win("nope.ini") + "!");
+    ASSERT_TRUE(driver.Answer(OK));
+    EXPECT_EQ(driver.Wait(), 0);
+}
+
+TEST(Launcher, TrailerNamesTheLog)
+{
+    Sandbox box;
+    Driver driver;
+    std::string program = box.InstallProgram(StandardLog());
+    {
+        std::ofstream file(box.Host("app\\unins.exe"), std::ios::binary | std::ios::app);
+        file.write("other.ini\0", 10);
+    }
+    box.Write("app\\other.ini", "A10,Other App\r\nA43,Remove %s now?\r\n");
+    box.UseTemp(driver);
+    ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("app")));
+    Box question = driver.WaitBox();
+    EXPECT_EQ(question.text, "Remove Other App now?");
+    EXPECT_EQ(question.caption, " Other App");  // no message 48 in that log
+    ASSERT_TRUE(driver.Answer(NO));
+    EXPECT_EQ(driver.Wait(), 0);
+
+    // a NUL in byte 254 of the trailer means the default name
+    {
+        std::ofstream file(box.Host("app\\unins.exe"), std::ios::binary | std::ios::app);
+        file.write("\0\0", 2);
+    }
+    ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("app")));
+    question = driver.WaitBox();
+    EXPECT_EQ(question.text, "Remove Sample App and all of its components?");
+    ASSERT_TRUE(driver.Answer(NO));
+    EXPECT_EQ(driver.Wait(), 0);
+}
+
+TEST(Launcher, SecondInstanceOfTheSameFileEndsAtOnce)
+{
+    Sandbox box;
+    Driver driver;
+    std::string program = box.InstallProgram(StandardLog());
+    box.UseTemp(driver);
+    ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("app")));
+    ASSERT_TRUE(driver.WaitBox().found);
+
+    // the second start must not even read its log: take it away first
+    std::filesystem::rename(box.Host("app\\uninstal.ini"), box.Host("app\\gone.ini"));
+    ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("app")));
+    EXPECT_EQ(driver.Wait(), 0);
+    Box still = driver.WaitBox(2000);
+    EXPECT_EQ(still.text, "Remove Sample App and all of its components?") << "no error box";
+
+    ASSERT_TRUE(driver.Find(program));
+    ASSERT_TRUE(driver.Answer(NO));
+    EXPECT_EQ(driver.WaitFound(), 0);
+}
+
+TEST(Launcher, CurrentFolderIsTheTempFolderSoTheCopyGoesToDriveC)
+{
+    Sandbox box;
+    Driver driver;
+    std::string program = box.InstallProgram(StandardLog(), "cwdtest.exe");
+    box.MakeDir("tmp");
+    // differs from the current folder only in case and a trailing backslash
+    driver.Env("TMP", box.Win("TMP\\"));
+    driver.Env("TEMP", box.Win("TMP\\"));
+    std::string rootCopy = HostPath("C:\\cwdtest.exe");
+    std::filesystem::remove(rootCopy);
+    ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("tmp")));
+    ASSERT_TRUE(driver.WaitBox().found);
+    ASSERT_TRUE(driver.Answer(YES));
+    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_TRUE(std::filesystem::exists(rootCopy));
+    EXPECT_FALSE(box.Exists("tmp\\cwdtest.exe"));
+    ASSERT_TRUE(driver.Find("c:\\cwdtest.exe"));
+    ASSERT_TRUE(driver.WaitWindow(kTitle));
+    ASSERT_TRUE(driver.Click(kTitle, 1006));
+    EXPECT_EQ(driver.WaitFound(), 0);
+    std::filesystem::remove(rootCopy);
+}
+
+TEST(Launcher, CopyThatFailsShowsMessage36)
+{
+    Sandbox box;
+    Driver driver;
+    std::string program = box.InstallProgram(StandardLog());
+    box.Write("tmp\\unins.exe", "in the way");
+    ASSERT_TRUE(driver.Hold(box.Win("tmp\\unins.exe")));
+    box.UseTemp(driver);
+    ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("app")));
+    ASSERT_TRUE(driver.WaitBox().found);
+    ASSERT_TRUE(driver.Answer(YES));
+    Box error = driver.WaitBox();
+    EXPECT_EQ(error.text, "Cannot copy " + program + " to " + box.Win("tmp\\unins.exe"));
+    EXPECT_EQ(error.buttons, "OK");
+    ASSERT_TRUE(driver.Answer(OK));
+    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_EQ(box.Read("tmp\\unins.exe"), "in the way");
+    driver.Release(box.Win("tmp\\unins.exe"));
+}
+
+// The shipped 32-bit program, once through the whole run.
+TEST(Shipped32, LauncherAndRemovalStageRunTheLog)
+{
+    Sandbox box(Build::Shipped32);
+    Driver driver;
+    RunLauncherToTheEnd(box, driver, "tmp");
+}
+
+// The delivered file: a PE32 GUI program for i386 that imports only system
+// libraries and ends with the 26-byte trailer naming the log.
+TEST(Delivered, ImportsAndTrailer)
+{
+    std::string file = ProgramFile(Build::Shipped32);
+    std::string command = "i686-w64-mingw32-objdump -p '" + file + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_TRUE(pipe);
+    std::string dump;
+    char line[512];
+    while (fgets(line, sizeof line, pipe))
+        dump += line;
+    pclose(pipe);
+    EXPECT_NE(dump.find("(PE32)"), std::string::npos);
+    EXPECT_NE(dump.find("(Windows GUI)"), std::string::npos);
+    std::set<std::string> dlls;
+    for (size_t at = dump.find("DLL Name: "); at != std::string::npos;
+         at = dump.find("DLL Name: ", at + 1))
+        dlls.insert(dump.substr(at + 10, dump.find('\n', at) - at - 10));
+    std::set<std::string> allowed = {"KERNEL32.dll", "USER32.dll", "GDI32.dll", "ADVAPI32.dll",
+                                     "SHELL32.dll"};
+    for (auto& dll : dlls)
+        EXPECT_TRUE(allowed.count(dll)) << dll;
+    EXPECT_TRUE(dlls.count("KERNEL32.dll"));
+
+    std::ifstream in(file, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 26u);
+    EXPECT_EQ(bytes.substr(bytes.size() - 26), std::string("uninstal.ini\0uninstal.ini\0", 26));
+}

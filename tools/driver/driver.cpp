@@ -1,0 +1,542 @@
+// The UI driver of the end-to-end tests: a Win32 console program that the
+// tests run under Wine and talk to over its standard input and output, one
+// command per line, fields separated by tabs. Every answer ends with a line
+// holding a single ".". It starts programs, waits for them, reads and answers
+// message boxes, reads the progress dialog and clicks its buttons as a person
+// would, holds files open, and reads and writes the registry.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+typedef std::vector<std::string> Fields;
+
+static HANDLE s_started;  // the process the last "start" made
+static HANDLE s_found;    // the process the last "find" found
+static std::map<std::string, HANDLE> s_held;
+
+static void Reply(const std::string& text)
+{
+    fputs(text.c_str(), stdout);
+    fputs("\n.\n", stdout);
+    fflush(stdout);
+}
+
+static std::string Flat(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            continue;
+        else if (c == '\t')
+            out += ' ';
+        else
+            out += c;
+    }
+    return out;
+}
+
+static std::string WindowText(HWND window)
+{
+    WCHAR wide[4096];
+    wide[0] = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 4096, (LPARAM)wide, SMTO_ABORTIFHUNG, 5000, 0);
+    char text[8192];
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, 0, 0);
+    return text;
+}
+
+// Messages to another process's window never wait longer than this: a
+// window that is busy makes the command fail instead of hanging the driver.
+static LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result))
+        return -1;
+    return (LRESULT)result;
+}
+
+static std::string ClassOf(HWND window)
+{
+    char name[256];
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+static bool IsMessageBox(HWND window)
+{
+    if (ClassOf(window) != "#32770" || !IsWindowVisible(window))
+        return false;
+    // the progress dialog has its status list; a message box has none
+    if (GetDlgItem(window, 1005))
+        return false;
+    return GetDlgItem(window, IDOK) || GetDlgItem(window, IDYES) || GetDlgItem(window, IDNO);
+}
+
+struct Search {
+    std::string title;
+    HWND found;
+};
+
+static BOOL CALLBACK FindBox(HWND window, LPARAM data)
+{
+    Search* search = (Search*)data;
+    if (IsMessageBox(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static BOOL CALLBACK FindTitled(HWND window, LPARAM data)
+{
+    Search* search = (Search*)data;
+    if (ClassOf(window) == "#32770" && !IsMessageBox(window) &&
+        WindowText(window) == search->title) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static HWND WaitFor(WNDENUMPROC proc, const std::string& title, DWORD timeout)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        Search search = {title, 0};
+        EnumWindows(proc, (LPARAM)&search);
+        if (search.found)
+            return search.found;
+        if (GetTickCount() - start > timeout)
+            return 0;
+        Sleep(50);
+    }
+}
+
+static std::string Buttons(HWND box)
+{
+    static const struct {
+        int id;
+        const char* name;
+    } names[] = {{IDOK, "OK"}, {IDCANCEL, "Cancel"}, {IDYES, "Yes"}, {IDNO, "No"}};
+    std::string out;
+    for (auto& n : names) {
+        HWND button = GetDlgItem(box, n.id);
+        if (button && IsWindowVisible(button))
+            out += std::string(out.empty() ? "" : ",") + n.name;
+    }
+    return out;
+}
+
+static BOOL CALLBACK CollectStatic(HWND child, LPARAM data)
+{
+    std::string* text = (std::string*)data;
+    if (ClassOf(child) == "Static" && !(GetWindowLongA(child, GWL_STYLE) & SS_ICON)) {
+        std::string t = WindowText(child);
+        if (t.size() > text->size())
+            *text = t;
+    }
+    return TRUE;
+}
+
+static BOOL CALLBACK FindIcon(HWND child, LPARAM data)
+{
+    if (ClassOf(child) == "Static" && (GetWindowLongA(child, GWL_STYLE) & SS_ICON) &&
+        IsWindowVisible(child))
+        *(bool*)data = true;
+    return TRUE;
+}
+
+// box TIMEOUT: caption, text, buttons, owner's title of the first message box.
+static void CmdBox(const Fields& f)
+{
+    HWND box = WaitFor(FindBox, "", f.size() > 1 ? atoi(f[1].c_str()) : 10000);
+    if (!box)
+        return Reply("timeout");
+    std::string text;
+    EnumChildWindows(box, CollectStatic, (LPARAM)&text);
+    bool icon = false;
+    EnumChildWindows(box, FindIcon, (LPARAM)&icon);
+    HWND owner = GetWindow(box, GW_OWNER);
+    Reply("ok\t" + Flat(WindowText(box)) + "\t" + Flat(text) + "\t" + Buttons(box) + "\t" +
+          (owner ? Flat(WindowText(owner)) : std::string("-")) + "\t" + (icon ? "icon" : "noicon"));
+}
+
+// answer ID: clicks a button of the message box.
+static void CmdAnswer(const Fields& f)
+{
+    HWND box = WaitFor(FindBox, "", 5000);
+    if (!box)
+        return Reply("error\tno box");
+    HWND button = GetDlgItem(box, atoi(f[1].c_str()));
+    if (!button)
+        return Reply("error\tno such button");
+    PostMessageA(button, BM_CLICK, 0, 0);
+    // the box is gone before the next command looks for one
+    DWORD start = GetTickCount();
+    while (IsWindow(box) && GetTickCount() - start < 10000)
+        Sleep(20);
+    Reply(IsWindow(box) ? "error\tbox stays" : "ok");
+}
+
+static HWND Dialog(const std::string& title, DWORD timeout)
+{
+    return WaitFor(FindTitled, title, timeout);
+}
+
+// window TITLE TIMEOUT: waits for the dialog titled TITLE to be visible.
+static void CmdWindow(const Fields& f)
+{
+    DWORD timeout = f.size() > 2 ? atoi(f[2].c_str()) : 10000;
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND window = Dialog(f[1], timeout);
+        if (window && IsWindowVisible(window))
+            return Reply("ok");
+        if (GetTickCount() - start > timeout)
+            return Reply("timeout");
+        Sleep(50);
+    }
+}
+
+static std::string Rect(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    char text[128];
+    sprintf(text, "%ld\t%ld\t%ld\t%ld", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    return text;
+}
+
+static BOOL CALLBACK DumpChild(HWND child, LPARAM data)
+{
+    std::string* out = (std::string*)data;
+    int id = GetDlgCtrlID(child);
+    std::string cls = ClassOf(child);
+    char head[64];
+    sprintf(head, "ctl\t%d\t", id);
+    *out += head + cls + "\t" + (IsWindowVisible(child) ? "1" : "0") + "\t" +
+            (IsWindowEnabled(child) ? "1" : "0") + "\t" + Rect(child) + "\t" +
+            Flat(WindowText(child)) + "\n";
+    if (_stricmp(cls.c_str(), "ListBox") == 0) {
+        LRESULT count = Ask(child, LB_GETCOUNT, 0, 0);
+        LRESULT selected = Ask(child, LB_GETCURSEL, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            LRESULT length = Ask(child, LB_GETTEXTLEN, i, 0);
+            if (length < 0)
+                break;
+            std::vector<WCHAR> wide(length + 1);
+            Ask(child, LB_GETTEXT, i, (LPARAM)wide.data());
+            char text[4096];
+            WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, text, sizeof text, 0, 0);
+            char line[64];
+            sprintf(line, "item\t%d\t%d\t%d\t", id, (int)i, i == selected ? 1 : 0);
+            *out += line + Flat(text) + "\n";
+        }
+    }
+    return TRUE;
+}
+
+// dump TITLE: the dialog's frame, then every control and list entry.
+static void CmdDump(const Fields& f)
+{
+    HWND window = Dialog(f[1], 5000);
+    if (!window)
+        return Reply("error\tno window");
+    std::string out = std::string("win\t") + (IsWindowVisible(window) ? "1" : "0") + "\t" +
+                      (IsIconic(window) ? "1" : "0") + "\t" + Rect(window) + "\n";
+    RECT client;
+    GetClientRect(window, &client);
+    char line[64];
+    sprintf(line, "client\t%ld\t%ld\n", client.right, client.bottom);
+    out += line;
+    EnumChildWindows(window, DumpChild, (LPARAM)&out);
+    Reply(out + "ok");
+}
+
+// click TITLE ID: presses an enabled, visible button as a person would.
+static void CmdClick(const Fields& f)
+{
+    HWND window = Dialog(f[1], 5000);
+    if (!window)
+        return Reply("error\tno window");
+    HWND button = GetDlgItem(window, atoi(f[2].c_str()));
+    if (!button || !IsWindowVisible(button) || !IsWindowEnabled(button))
+        return Reply("error\tnot clickable");
+    PostMessageA(button, BM_CLICK, 0, 0);
+    Reply("ok");
+}
+
+// key TITLE escape|close: the Escape key or the title bar's close box.
+static void CmdKey(const Fields& f)
+{
+    HWND window = Dialog(f[1], 5000);
+    if (!window)
+        return Reply("error\tno window");
+    if (f[2] == "escape")
+        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    else
+        PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Reply("ok");
+}
+
+static void CmdStart(const Fields& f)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string line = f[1];
+    const char* folder = f.size() > 2 && !f[2].empty() ? f[2].c_str() : 0;
+    if (!CreateProcessA(0, &line[0], 0, 0, FALSE, 0, 0, folder, &startup, &process))
+        return Reply("error\tstart failed " + std::to_string(GetLastError()));
+    CloseHandle(process.hThread);
+    if (s_started)
+        CloseHandle(s_started);
+    s_started = process.hProcess;
+    Reply("ok\t" + std::to_string(process.dwProcessId));
+}
+
+static void WaitExit(HANDLE process, DWORD timeout)
+{
+    if (!process)
+        return Reply("error\tno process");
+    if (WaitForSingleObject(process, timeout) != WAIT_OBJECT_0)
+        return Reply("timeout");
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    Reply("ok\t" + std::to_string(code));
+}
+
+static bool SameFile(const char* a, const char* b)
+{
+    char x[MAX_PATH], y[MAX_PATH];
+    if (!GetLongPathNameA(a, x, MAX_PATH))
+        lstrcpynA(x, a, MAX_PATH);
+    if (!GetLongPathNameA(b, y, MAX_PATH))
+        lstrcpynA(y, b, MAX_PATH);
+    return lstrcmpiA(x, y) == 0;
+}
+
+// The first running process whose image is path, or 0.
+static HANDLE OpenByImage(const std::string& path)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    HANDLE result = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more && !result;
+         more = Process32Next(snapshot, &entry)) {
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION |
+                                         PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
+        if (!process)
+            continue;
+        char image[MAX_PATH];
+        DWORD size = MAX_PATH;
+        if (QueryFullProcessImageNameA(process, 0, image, &size) &&
+            SameFile(image, path.c_str()) &&
+            WaitForSingleObject(process, 0) == WAIT_TIMEOUT)
+            result = process;
+        else
+            CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return result;
+}
+
+// find PATH TIMEOUT: waits for a process of that image to run.
+static void CmdFind(const Fields& f)
+{
+    DWORD timeout = f.size() > 2 ? atoi(f[2].c_str()) : 10000;
+    DWORD start = GetTickCount();
+    for (;;) {
+        HANDLE process = OpenByImage(f[1]);
+        if (process) {
+            if (s_found)
+                CloseHandle(s_found);
+            s_found = process;
+            return Reply("ok");
+        }
+        if (GetTickCount() - start > timeout)
+            return Reply("timeout");
+        Sleep(100);
+    }
+}
+
+static void CmdKillAll(const Fields& f)
+{
+    for (size_t i = 1; i < f.size(); ++i) {
+        while (HANDLE process = OpenByImage(f[i])) {
+            TerminateProcess(process, 99);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+    }
+    if (s_started)
+        TerminateProcess(s_started, 99);
+    Reply("ok");
+}
+
+static void CmdHold(const Fields& f)
+{
+    HANDLE file = CreateFileA(f[1].c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
+                              0, 0);
+    if (file == INVALID_HANDLE_VALUE)
+        return Reply("error\tcannot open");
+    s_held[f[1]] = file;
+    Reply("ok");
+}
+
+static void CmdRelease(const Fields& f)
+{
+    auto it = s_held.find(f[1]);
+    if (it == s_held.end())
+        return Reply("error\tnot held");
+    CloseHandle(it->second);
+    s_held.erase(it);
+    Reply("ok");
+}
+
+static HKEY Root(const std::string& key, std::string* rest)
+{
+    size_t slash = key.find('\\');
+    std::string root = key.substr(0, slash);
+    *rest = slash == std::string::npos ? "" : key.substr(slash + 1);
+    if (root == "HKCR")
+        return HKEY_CLASSES_ROOT;
+    if (root == "HKCU")
+        return HKEY_CURRENT_USER;
+    if (root == "HKU")
+        return HKEY_USERS;
+    return HKEY_LOCAL_MACHINE;
+}
+
+// regget KEY VALUE: "ok TYPE DATA" (multi-strings joined by '|'), or "missing".
+static void CmdRegGet(const Fields& f)
+{
+    std::string sub;
+    HKEY root = Root(f[1], &sub);
+    HKEY key;
+    if (RegOpenKeyExA(root, sub.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return Reply("missing");
+    if (f.size() < 3) {
+        RegCloseKey(key);
+        return Reply("ok\tkey");
+    }
+    std::vector<char> data(65536);
+    DWORD type = 0, size = (DWORD)data.size();
+    LONG status = RegQueryValueExA(key, f[2].c_str(), 0, &type, (BYTE*)data.data(), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS)
+        return Reply("missing");
+    if (type == REG_DWORD)
+        return Reply("ok\tdword\t" + std::to_string(*(DWORD*)data.data()));
+    if (type == REG_MULTI_SZ) {
+        std::string out;
+        // every string, empty ones too (a rename pair's empty target)
+        const char* end = data.data() + size;
+        for (const char* p = data.data(); p < end && !(p[0] == 0 && p + 1 >= end);
+             p += strlen(p) + 1)
+            out += std::string(p == data.data() ? "" : "|") + p;
+        return Reply("ok\tmulti\t" + Flat(out));
+    }
+    data[size < data.size() ? size : data.size() - 1] = 0;
+    Reply("ok\tsz\t" + Flat(data.data()));
+}
+
+// regset KEY VALUE sz|dword DATA
+static void CmdRegSet(const Fields& f)
+{
+    std::string sub;
+    HKEY root = Root(f[1], &sub);
+    HKEY key;
+    if (RegCreateKeyExA(root, sub.c_str(), 0, 0, 0, KEY_WRITE, 0, &key, 0) != ERROR_SUCCESS)
+        return Reply("error\tcannot create");
+    LONG status;
+    if (f[3] == "dword") {
+        DWORD value = strtoul(f[4].c_str(), 0, 10);
+        status = RegSetValueExA(key, f[2].c_str(), 0, REG_DWORD, (BYTE*)&value, 4);
+    } else {
+        status = RegSetValueExA(key, f[2].c_str(), 0, REG_SZ, (const BYTE*)f[4].c_str(),
+                                (DWORD)f[4].size() + 1);
+    }
+    RegCloseKey(key);
+    Reply(status == ERROR_SUCCESS ? "ok" : "error\tcannot set");
+}
+
+static Fields Split(const std::string& line)
+{
+    Fields fields;
+    size_t start = 0;
+    for (;;) {
+        size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab - start));
+        if (tab == std::string::npos)
+            return fields;
+        start = tab + 1;
+    }
+}
+
+int main()
+{
+    char line[8192];
+    while (fgets(line, sizeof line, stdin)) {
+        size_t n = strlen(line);
+        while (n && (line[n - 1] == '\n' || line[n - 1] == '\r'))
+            line[--n] = 0;
+        Fields f = Split(line);
+        const std::string& c = f[0];
+        if (c == "quit")
+            break;
+        else if (c == "env")
+            Reply(SetEnvironmentVariableA(f[1].c_str(), f[2].c_str()) ? "ok" : "error");
+        else if (c == "start")
+            CmdStart(f);
+        else if (c == "wait")
+            WaitExit(s_started, f.size() > 1 ? atoi(f[1].c_str()) : 30000);
+        else if (c == "find")
+            CmdFind(f);
+        else if (c == "waitfound")
+            WaitExit(s_found, f.size() > 1 ? atoi(f[1].c_str()) : 30000);
+        else if (c == "running") {
+            HANDLE process = OpenByImage(f[1]);
+            Reply(process ? "ok\t1" : "ok\t0");
+            if (process)
+                CloseHandle(process);
+        } else if (c == "box")
+            CmdBox(f);
+        else if (c == "answer")
+            CmdAnswer(f);
+        else if (c == "window")
+            CmdWindow(f);
+        else if (c == "dump")
+            CmdDump(f);
+        else if (c == "click")
+            CmdClick(f);
+        else if (c == "key")
+            CmdKey(f);
+        else if (c == "hold")
+            CmdHold(f);
+        else if (c == "release")
+            CmdRelease(f);
+        else if (c == "regget")
+            CmdRegGet(f);
+        else if (c == "regset")
+            CmdRegSet(f);
+        else if (c == "killall")
+            CmdKillAll(f);
+        else if (c == "sleep") {
+            Sleep(atoi(f[1].c_str()));
+            Reply("ok");
+        } else
+            Reply("error\tunknown command");
+    }
+    return 0;
+}
