@@ -1,8 +1,9 @@
 # make demo   - build everything and run the uninstaller on the bundled sample application
 # make test   - build everything and run every test (unit, sanitizer, end to end under Wine)
 JOBS ?= 2
+MAKEFLAGS += --no-print-directory
 
-.PHONY: all build win32 host asan test unit e2e demo bench fuzz setup clean
+.PHONY: all build win32 win64 host asan test unit e2e demo setup clean
 
 all: build
 
@@ -13,6 +14,11 @@ win32: setup
 	@cmake --preset win32 >/dev/null
 	@cmake --build --preset win32
 
+# The 64-bit twin of the program and the UI driver, for the end-to-end tests.
+win64: setup
+	@cmake --preset win64 >/dev/null
+	@cmake --build --preset win64
+
 host: setup
 	@cmake --preset host >/dev/null
 	@cmake --build --preset host
@@ -21,7 +27,7 @@ asan: setup
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan
 
-build: win32 host
+build: win32 win64 host
 
 # Unit tests under the sanitizers first (fast), then the host suite with the
 # end-to-end tests; ctest's summary closes the output.
@@ -37,9 +43,6 @@ e2e: build
 
 demo: build
 	@bash scripts/demo
-
-bench: build
-	@bash scripts/bench
 
 clean:
 	rm -rf build

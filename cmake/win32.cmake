@@ -58,7 +58,9 @@ if(PROGRAM_PRESENT)
 endif()
 
 # Test tools run under Wine; they may use the mingw runtime.
-add_subdirectory(tools/driver)
+if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
+    add_subdirectory(tools/driver)
+endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/fixtures/CMakeLists.txt)
     add_subdirectory(tests/fixtures)
 endif()

@@ -26,13 +26,7 @@ TEST(Dialog, NothingLeftLayout)
     auto start = std::chrono::steady_clock::now();
     std::string program = StartRemoval(box, driver, StandardLog());
     ASSERT_TRUE(driver.WaitWindow(kTitle));
-    DialogState d;
-    for (int i = 0; i < 100; ++i) {  // the work is done once the finish button is enabled
-        d = driver.Dump(kTitle);
-        if (d.Get(1006).enabled)
-            break;
-        driver.Call({"sleep", "100"});
-    }
+    DialogState d = WaitDone(driver, kTitle);
     // a removal stage always waits out its 29 paced steps
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2900));
 
@@ -73,11 +67,7 @@ TEST(Dialog, StatusLinesInOrder)
                     "J0,1,Software\\NoSuchKey1,v\r\n"
                     "J0,1,Software\\NoSuchKey2,v\r\n"));
     ASSERT_TRUE(driver.WaitWindow(kTitle));
-    DialogState d;
-    for (int i = 0; i < 100 && !d.Get(1006).enabled; ++i) {
-        driver.Call({"sleep", "100"});
-        d = driver.Dump(kTitle);
-    }
+    DialogState d = WaitDone(driver, kTitle);
     // registry lines come before the last J entry, then profiles, then files
     EXPECT_EQ(d.items[1005],
               (std::vector<std::string>{"Removing registry entries...", "Removing profile entries...",
@@ -93,11 +83,7 @@ TEST(Dialog, MissingMessagesShowAsEmptyTexts)
     Driver driver;
     StartRemoval(box, driver, "P0," + box.Win("app\\x.txt") + ",0\r\n");
     ASSERT_TRUE(driver.WaitWindow(" "));  // the caption is "%s %s" of two empty texts
-    DialogState d;
-    for (int i = 0; i < 100 && !d.Get(1006).enabled; ++i) {
-        driver.Call({"sleep", "100"});
-        d = driver.Dump(" ");
-    }
+    DialogState d = WaitDone(driver, " ");
     EXPECT_EQ(d.items[1005], (std::vector<std::string>{"", "", "", ""}));
     EXPECT_EQ(d.Get(1006).text, "");
     ASSERT_TRUE(driver.Click(" ", 1006));
@@ -115,11 +101,7 @@ TEST(Dialog, EntriesBelow15000RunBeforeTheDialog)
                              "P14001," + box.Win("app\\offered.txt") + ",2\r\n"
                              "P30001," + box.Win("app\\offered.txt") + ",0\r\n"));
     ASSERT_TRUE(driver.WaitWindow(kTitle));
-    DialogState d;
-    for (int i = 0; i < 100 && !d.Get(1006).enabled; ++i) {
-        driver.Call({"sleep", "100"});
-        d = driver.Dump(kTitle);
-    }
+    DialogState d = WaitDone(driver, kTitle);
     EXPECT_FALSE(box.Exists("app\\early.txt"));
     // offered before the dialog existed: shown nowhere, and no later entry takes it on
     EXPECT_TRUE(box.Exists("app\\offered.txt"));
@@ -135,11 +117,7 @@ TEST(Dialog, RunningCopyIsDeletedAtTheNextRestart)
     Driver driver;
     std::string program = StartRemoval(box, driver, StandardLog());
     ASSERT_TRUE(driver.WaitWindow(kTitle));
-    DialogState d;
-    for (int i = 0; i < 100 && !d.Get(1006).enabled; ++i) {
-        driver.Call({"sleep", "100"});
-        d = driver.Dump(kTitle);
-    }
+    DialogState d = WaitDone(driver, kTitle);
     std::string pending = driver.RegGet(
         "HKLM\\System\\CurrentControlSet\\Control\\Session Manager", "PendingFileRenameOperations");
     EXPECT_NE(pending.find(program), std::string::npos) << pending;

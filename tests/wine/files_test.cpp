@@ -28,14 +28,7 @@ static DialogState RunRemoval(const Sandbox& box, Driver& driver, const std::str
         driver.Answer(button);
     }
     EXPECT_TRUE(driver.WaitWindow(kTitle));
-    DialogState d;
-    for (int i = 0; i < 600; ++i) {
-        d = driver.Dump(kTitle);
-        if (d.Get(FINISH).enabled || d.Get(CLOSE).enabled)
-            break;
-        driver.Call({"sleep", "100"});
-    }
-    return d;
+    return WaitDone(driver, kTitle, 120000);
 }
 
 static void Finish(Driver& driver, const DialogState& d)

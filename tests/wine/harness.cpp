@@ -377,6 +377,20 @@ void Driver::KillAll(const std::vector<std::string>& images)
     Call(fields);
 }
 
+DialogState WaitDone(Driver& driver, const std::string& title, int ms)
+{
+    DialogState d;
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+        d = driver.Dump(title);
+        if (d.Get(1006).enabled || d.Get(1000).enabled)
+            return d;
+        usleep(100000);
+    }
+    ADD_FAILURE() << "the dialog did not finish its work";
+    return d;
+}
+
 // ---- Sandbox ----
 
 Sandbox::Sandbox(Build b) : build(b)

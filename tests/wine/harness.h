@@ -81,6 +81,10 @@ private:
     std::string pending_;
 };
 
+// Waits until the dialog's work is done (its finish or close button is
+// enabled) and returns what it shows then.
+DialogState WaitDone(Driver& driver, const std::string& title, int ms = 60000);
+
 // A fresh folder C:\e2e\<test>\ with app\ and tmp\, removed at the start.
 class Sandbox {
 public:
