@@ -41,13 +41,6 @@ void RemoveOneFile(const char* path, int mode)
         AddLeftover(path);
 }
 
-static void CutTrailingBackslash(char* path)
-{
-    int length = TextLength(path);
-    if (length > 0 && path[length - 1] == '\\')
-        path[length - 1] = 0;
-}
-
 static bool SamePath(const char* a, const char* b)
 {
     char x[PATH_BUFFER];

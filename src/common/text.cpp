@@ -81,6 +81,13 @@ void StripLastComponent(char* path)
         path[0] = 0;
 }
 
+void CutTrailingBackslash(char* path)
+{
+    int length = TextLength(path);
+    if (length > 0 && path[length - 1] == '\\')
+        path[length - 1] = 0;
+}
+
 void LastComponent(const char* path, char* dest, int destSize)
 {
     const char* last = path;

@@ -20,6 +20,8 @@ char* JoinPath(char* dest, const char* dir, const char* name, int destSize);
 // Cuts the path at its last backslash after the first character; a path
 // without one becomes empty. «C:\a.txt» becomes «C:».
 void StripLastComponent(char* path);
+// Removes one trailing backslash.
+void CutTrailingBackslash(char* path);
 // The text after the last backslash, or the whole path.
 void LastComponent(const char* path, char* dest, int destSize);
 // Splits name at its last dot into base and extension (each partSize bytes).

@@ -29,13 +29,6 @@ static char s_copyCommand[SCRATCH_BUFFER];
 static char s_copyPath[PATH_BUFFER];
 static bool s_removalStage;
 
-static void CutTrailingBackslash(char* path)
-{
-    int length = TextLength(path);
-    if (length > 0 && path[length - 1] == '\\')
-        path[length - 1] = 0;
-}
-
 // The log beside the program, named by the program file's trailer.
 static void FindLauncherLog()
 {

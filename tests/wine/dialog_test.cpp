@@ -7,7 +7,6 @@
 
 using namespace e2e;
 
-static const char* kTitle = "Uninstall Sample App";
 
 // Starts the removal stage by hand: the program with the log's path.
 static std::string StartRemoval(const Sandbox& box, Driver& driver, const std::string& log)
@@ -25,8 +24,8 @@ TEST(Dialog, NothingLeftLayout)
     Driver driver;
     auto start = std::chrono::steady_clock::now();
     std::string program = StartRemoval(box, driver, StandardLog());
-    ASSERT_TRUE(driver.WaitWindow(kTitle));
-    DialogState d = WaitDone(driver, kTitle);
+    ASSERT_TRUE(driver.WaitWindow(Title()));
+    DialogState d = WaitDone(driver, Title());
     // a removal stage always waits out its 29 paced steps
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2900));
 
@@ -46,13 +45,13 @@ TEST(Dialog, NothingLeftLayout)
     Screenshot("dialog-nothing-left");
 
     // neither Escape nor the close box ends the dialog
-    driver.Key(kTitle, "escape");
-    driver.Key(kTitle, "close");
+    driver.Key(Title(), "escape");
+    driver.Key(Title(), "close");
     driver.Call({"sleep", "500"});
-    EXPECT_TRUE(driver.Dump(kTitle).ok);
+    EXPECT_TRUE(driver.Dump(Title()).ok);
     EXPECT_TRUE(driver.Running(program));
 
-    ASSERT_TRUE(driver.Click(kTitle, 1006));
+    ASSERT_TRUE(driver.Click(Title(), 1006));
     EXPECT_EQ(driver.Wait(), 0);
 }
 
@@ -66,14 +65,14 @@ TEST(Dialog, StatusLinesInOrder)
                     "M0," + box.Win("none.ini") + ",s,k\r\n"
                     "J0,1,Software\\NoSuchKey1,v\r\n"
                     "J0,1,Software\\NoSuchKey2,v\r\n"));
-    ASSERT_TRUE(driver.WaitWindow(kTitle));
-    DialogState d = WaitDone(driver, kTitle);
+    ASSERT_TRUE(driver.WaitWindow(Title()));
+    DialogState d = WaitDone(driver, Title());
     // registry lines come before the last J entry, then profiles, then files
     EXPECT_EQ(d.items[1005],
               (std::vector<std::string>{"Removing registry entries...", "Removing profile entries...",
                                         "Deleting files...", "Please wait.", "Uninstall complete.",
                                         "Uninstall program: " + program}));
-    ASSERT_TRUE(driver.Click(kTitle, 1006));
+    ASSERT_TRUE(driver.Click(Title(), 1006));
     EXPECT_EQ(driver.Wait(), 0);
 }
 
@@ -100,14 +99,14 @@ TEST(Dialog, EntriesBelow15000RunBeforeTheDialog)
                  StandardLog("P14000," + box.Win("app\\early.txt") + ",0\r\n"
                              "P14001," + box.Win("app\\offered.txt") + ",2\r\n"
                              "P30001," + box.Win("app\\offered.txt") + ",0\r\n"));
-    ASSERT_TRUE(driver.WaitWindow(kTitle));
-    DialogState d = WaitDone(driver, kTitle);
+    ASSERT_TRUE(driver.WaitWindow(Title()));
+    DialogState d = WaitDone(driver, Title());
     EXPECT_FALSE(box.Exists("app\\early.txt"));
     // offered before the dialog existed: shown nowhere, and no later entry takes it on
     EXPECT_TRUE(box.Exists("app\\offered.txt"));
     EXPECT_TRUE(d.items[1002].empty());
     EXPECT_TRUE(d.Get(1006).visible);
-    ASSERT_TRUE(driver.Click(kTitle, 1006));
+    ASSERT_TRUE(driver.Click(Title(), 1006));
     EXPECT_EQ(driver.Wait(), 0);
 }
 
@@ -116,12 +115,12 @@ TEST(Dialog, RunningCopyIsDeletedAtTheNextRestart)
     Sandbox box;
     Driver driver;
     std::string program = StartRemoval(box, driver, StandardLog());
-    ASSERT_TRUE(driver.WaitWindow(kTitle));
-    DialogState d = WaitDone(driver, kTitle);
+    ASSERT_TRUE(driver.WaitWindow(Title()));
+    DialogState d = WaitDone(driver, Title());
     std::string pending = driver.RegGet(
         "HKLM\\System\\CurrentControlSet\\Control\\Session Manager", "PendingFileRenameOperations");
     EXPECT_NE(pending.find(program), std::string::npos) << pending;
-    ASSERT_TRUE(driver.Click(kTitle, 1006));
+    ASSERT_TRUE(driver.Click(Title(), 1006));
     EXPECT_EQ(driver.Wait(), 0);
     EXPECT_TRUE(box.Exists("app\\unins.exe"));
     RestartWine();

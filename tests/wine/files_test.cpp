@@ -8,7 +8,6 @@
 
 using namespace e2e;
 
-static const char* kTitle = "Uninstall Sample App";
 enum { CLOSE = 1000, LABEL = 1001, LEFTOVER = 1002, DELETE_SELECTED = 1003, DELETE_ALL = 1004,
        STATUS = 1005, FINISH = 1006 };
 
@@ -24,16 +23,16 @@ static DialogState RunRemoval(const Sandbox& box, Driver& driver, const std::str
     for (auto& [text, button] : answers) {
         Box question = driver.WaitBox();
         EXPECT_EQ(question.text, text);
-        EXPECT_EQ(question.owner, kTitle);
+        EXPECT_EQ(question.owner, Title());
         driver.Answer(button);
     }
-    EXPECT_TRUE(driver.WaitWindow(kTitle));
-    return WaitDone(driver, kTitle, 120000);
+    EXPECT_TRUE(driver.WaitWindow(Title()));
+    return WaitDone(driver, Title(), 120000);
 }
 
 static void Finish(Driver& driver, const DialogState& d)
 {
-    EXPECT_TRUE(driver.Click(kTitle, d.Get(FINISH).visible ? FINISH : CLOSE));
+    EXPECT_TRUE(driver.Click(Title(), d.Get(FINISH).visible ? FINISH : CLOSE));
     EXPECT_EQ(driver.Wait(), 0);
 }
 
@@ -206,21 +205,21 @@ TEST(Leftover, FilesLeftLayoutAndDeletingFromTheList)
     Screenshot("dialog-files-left");
 
     // the locked file: No keeps it and takes it off the list
-    ASSERT_TRUE(driver.Click(kTitle, DELETE_SELECTED));
+    ASSERT_TRUE(driver.Click(Title(), DELETE_SELECTED));
     Box retry = driver.WaitBox();
     EXPECT_EQ(retry.text, "Cannot delete " + locked + ". Try again?");
-    EXPECT_EQ(retry.owner, kTitle);
+    EXPECT_EQ(retry.owner, Title());
     driver.Answer(NO);
-    d = driver.Dump(kTitle);
+    d = driver.Dump(Title());
     EXPECT_TRUE(box.Exists("app\\data\\deep\\locked.txt"));
     EXPECT_EQ(d.items[LEFTOVER], (std::vector<std::string>{w + "gone.txt", w + "z-offered.txt"}));
     EXPECT_EQ(d.selected[LEFTOVER], 0);
 
     // a listed file that vanished is simply taken off; then delete all
     std::filesystem::remove(box.Host("app\\gone.txt"));
-    ASSERT_TRUE(driver.Click(kTitle, DELETE_ALL));
+    ASSERT_TRUE(driver.Click(Title(), DELETE_ALL));
     driver.Call({"sleep", "500"});
-    d = driver.Dump(kTitle);
+    d = driver.Dump(Title());
     EXPECT_TRUE(d.items[LEFTOVER].empty());
     EXPECT_FALSE(box.Exists("app\\z-offered.txt"));
     EXPECT_FALSE(d.Get(DELETE_SELECTED).enabled);
@@ -240,12 +239,12 @@ TEST(Leftover, RetryAfterTheFileIsReleasedAndEmptyFoldersGo)
     ASSERT_TRUE(driver.Hold(locked));
     DialogState d = RunRemoval(box, driver, "P0," + locked + ",0\r\n");
     ASSERT_EQ(d.items[LEFTOVER], (std::vector<std::string>{locked}));
-    ASSERT_TRUE(driver.Click(kTitle, DELETE_SELECTED));
+    ASSERT_TRUE(driver.Click(Title(), DELETE_SELECTED));
     ASSERT_TRUE(driver.WaitBox().found);
     driver.Release(locked);
     driver.Answer(YES);
     driver.Call({"sleep", "500"});
-    d = driver.Dump(kTitle);
+    d = driver.Dump(Title());
     EXPECT_FALSE(box.Exists("app\\data\\deep"));  // emptied: removed
     EXPECT_TRUE(box.Exists("app\\data\\keep.txt"));  // the walk up stops here
     EXPECT_TRUE(d.items[LEFTOVER].empty());

@@ -254,8 +254,13 @@ bool Driver::Running(const std::string& image)
 
 Box Driver::WaitBox(int ms)
 {
+    return WaitBoxCaptioned(Title(), ms);
+}
+
+Box Driver::WaitBoxCaptioned(const std::string& caption, int ms)
+{
     Box box;
-    auto a = Call({"box", std::to_string(ms)}, Seconds(ms));
+    auto a = Call({"box", std::to_string(ms), caption}, Seconds(ms));
     if (!IsOk(a))
         return box;
     auto f = Fields(a.back());
@@ -393,13 +398,29 @@ DialogState WaitDone(Driver& driver, const std::string& title, int ms)
 
 // ---- Sandbox ----
 
-Sandbox::Sandbox(Build b) : build(b)
+static std::string TestName()
 {
     auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    name = std::string(info->test_suite_name()) + "_" + info->name();
+    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
     for (char& c : name)
         if (!isalnum((unsigned char)c) && c != '_')
             c = '_';
+    return name;
+}
+
+std::string Product()
+{
+    return "Sample App " + TestName();
+}
+
+std::string Title()
+{
+    return "Uninstall " + Product();
+}
+
+Sandbox::Sandbox(Build b) : build(b)
+{
+    name = TestName();
     fs::remove_all(Host());
     fs::create_directories(Host("app"));
     fs::create_directories(Host("tmp"));
@@ -457,7 +478,7 @@ void Sandbox::UseTemp(Driver& driver, const std::string& relative) const
 std::string StandardLog(const std::string& extra)
 {
     return "[Messages]\r\n"
-           "A10,Sample App\r\n"
+           "A10," + Product() + "\r\n"
            "A13,&Finish\r\n"
            "A36,Cannot copy %s to %s\r\n"
            "A42,Deleting files...\r\n"

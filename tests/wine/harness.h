@@ -61,7 +61,9 @@ public:
     bool Find(const std::string& image, int ms = 60000);
     int WaitFound(int ms = 60000);
     bool Running(const std::string& image);
+    // The next message box captioned with this test's Title(), or with caption.
     Box WaitBox(int ms = 30000);
+    Box WaitBoxCaptioned(const std::string& caption, int ms = 30000);
     bool Answer(int button);
     bool WaitWindow(const std::string& title, int ms = 60000);
     DialogState Dump(const std::string& title);
@@ -103,6 +105,11 @@ public:
     std::string name;
     Build build;
 };
+
+// The product title of this test's log (unique, so that tests running side by
+// side never see each other's windows) and the caption it gives.
+std::string Product();
+std::string Title();
 
 // A log with the messages every test uses; extra lines follow them.
 std::string StandardLog(const std::string& extra = "");

@@ -12,7 +12,6 @@
 
 using namespace e2e;
 
-static const char* kTitle = "Uninstall Sample App";
 
 // Runs the launcher in app\, answers Yes and finishes the removal stage of
 // the copy that appears in the given temporary folder.
@@ -27,8 +26,8 @@ static void RunLauncherToTheEnd(const Sandbox& box, Driver& driver, const std::s
 
     Box question = driver.WaitBox(30000 * slow);
     ASSERT_TRUE(question.found);
-    EXPECT_EQ(question.caption, kTitle);
-    EXPECT_EQ(question.text, "Remove Sample App and all of its components?");
+    EXPECT_EQ(question.caption, Title());
+    EXPECT_EQ(question.text, "Remove " + Product() + " and all of its components?");
     EXPECT_EQ(question.buttons, "Yes,No");
     EXPECT_EQ(question.owner, "-");
     ASSERT_TRUE(driver.Answer(YES));
@@ -37,14 +36,14 @@ static void RunLauncherToTheEnd(const Sandbox& box, Driver& driver, const std::s
     std::string copy = box.Win(temp + "\\unins.exe");
     EXPECT_TRUE(box.Exists(temp + "\\unins.exe"));
     ASSERT_TRUE(driver.Find(copy, 60000 * slow));
-    ASSERT_TRUE(driver.WaitWindow(kTitle, 60000 * slow));
-    DialogState dialog = WaitDone(driver, kTitle, 60000 * slow);
+    ASSERT_TRUE(driver.WaitWindow(Title(), 60000 * slow));
+    DialogState dialog = WaitDone(driver, Title(), 60000 * slow);
     ASSERT_TRUE(dialog.ok);
     ASSERT_FALSE(dialog.items[1005].empty());
     EXPECT_EQ(dialog.items[1005].back(), "Uninstall program: " + copy);
     // the copy read the log given on its command line and did its work
     EXPECT_FALSE(box.Exists("app\\data.txt"));
-    ASSERT_TRUE(driver.Click(kTitle, 1006));
+    ASSERT_TRUE(driver.Click(Title(), 1006));
     EXPECT_EQ(driver.WaitFound(60000 * slow), 0);
 }
 
@@ -81,7 +80,7 @@ TEST(Launcher, UnquotedProgramPathWithSpacesIsStillTheLauncher)
     ASSERT_TRUE(driver.Start(box.Win("app dir\\unins.exe"), box.Win("app dir")));
     Box question = driver.WaitBox();
     ASSERT_TRUE(question.found) << "the unquoted path was taken for a log argument";
-    EXPECT_EQ(question.text, "Remove Sample App and all of its components?");
+    EXPECT_EQ(question.text, "Remove " + Product() + " and all of its components?");
     ASSERT_TRUE(driver.Answer(NO));
     EXPECT_EQ(driver.Wait(), 0);
 }
@@ -94,7 +93,7 @@ TEST(Launcher, MissingLogIsAFatalError)
     std::filesystem::remove(box.Host("app\\uninstal.ini"));
     box.UseTemp(driver);
     ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("app")));
-    Box error = driver.WaitBox();
+    Box error = driver.WaitBoxCaptioned("");
     ASSERT_TRUE(error.found);
     EXPECT_EQ(error.text, "Can't open uninstal log file " + box.Win("app\\uninstal.ini") + "!");
     EXPECT_EQ(error.buttons, "OK");
@@ -103,7 +102,7 @@ TEST(Launcher, MissingLogIsAFatalError)
 
     // the removal stage given a log that does not exist ends the same way
     ASSERT_TRUE(driver.Start("\"" + program + "\" \"" + box.Win("nope.ini") + "\""));
-    error = driver.WaitBox();
+    error = driver.WaitBoxCaptioned("");
     EXPECT_EQ(error.text, "Can't open uninstal log file " + box.Win("nope.ini") + "!");
     ASSERT_TRUE(driver.Answer(OK));
     EXPECT_EQ(driver.Wait(), 0);
@@ -121,7 +120,7 @@ TEST(Launcher, TrailerNamesTheLog)
     box.Write("app\\other.ini", "A10,Other App\r\nA43,Remove %s now?\r\n");
     box.UseTemp(driver);
     ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("app")));
-    Box question = driver.WaitBox();
+    Box question = driver.WaitBoxCaptioned(" Other App");
     EXPECT_EQ(question.text, "Remove Other App now?");
     EXPECT_EQ(question.caption, " Other App");  // no message 48 in that log
     ASSERT_TRUE(driver.Answer(NO));
@@ -134,7 +133,7 @@ TEST(Launcher, TrailerNamesTheLog)
     }
     ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("app")));
     question = driver.WaitBox();
-    EXPECT_EQ(question.text, "Remove Sample App and all of its components?");
+    EXPECT_EQ(question.text, "Remove " + Product() + " and all of its components?");
     ASSERT_TRUE(driver.Answer(NO));
     EXPECT_EQ(driver.Wait(), 0);
 }
@@ -153,7 +152,7 @@ TEST(Launcher, SecondInstanceOfTheSameFileEndsAtOnce)
     ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("app")));
     EXPECT_EQ(driver.Wait(), 0);
     Box still = driver.WaitBox(2000);
-    EXPECT_EQ(still.text, "Remove Sample App and all of its components?") << "no error box";
+    EXPECT_EQ(still.text, "Remove " + Product() + " and all of its components?") << "no error box";
 
     ASSERT_TRUE(driver.Find(program));
     ASSERT_TRUE(driver.Answer(NO));
@@ -178,9 +177,9 @@ TEST(Launcher, CurrentFolderIsTheTempFolderSoTheCopyGoesToDriveC)
     EXPECT_TRUE(std::filesystem::exists(rootCopy));
     EXPECT_FALSE(box.Exists("tmp\\cwdtest.exe"));
     ASSERT_TRUE(driver.Find("c:\\cwdtest.exe"));
-    ASSERT_TRUE(driver.WaitWindow(kTitle));
-    WaitDone(driver, kTitle);
-    ASSERT_TRUE(driver.Click(kTitle, 1006));
+    ASSERT_TRUE(driver.WaitWindow(Title()));
+    WaitDone(driver, Title());
+    ASSERT_TRUE(driver.Click(Title(), 1006));
     EXPECT_EQ(driver.WaitFound(), 0);
     std::filesystem::remove(rootCopy);
 }

@@ -19,6 +19,7 @@ typedef std::vector<std::string> Fields;
 
 static HANDLE s_started;  // the process the last "start" made
 static HANDLE s_found;    // the process the last "find" found
+static HWND s_box;        // the message box the last "box" found
 static std::map<std::string, HANDLE> s_held;
 
 static void Reply(const std::string& text)
@@ -84,12 +85,13 @@ static bool IsMessageBox(HWND window)
 struct Search {
     std::string title;
     HWND found;
+    bool anyTitle;
 };
 
 static BOOL CALLBACK FindBox(HWND window, LPARAM data)
 {
     Search* search = (Search*)data;
-    if (IsMessageBox(window)) {
+    if (IsMessageBox(window) && (search->anyTitle || WindowText(window) == search->title)) {
         search->found = window;
         return FALSE;
     }
@@ -107,11 +109,12 @@ static BOOL CALLBACK FindTitled(HWND window, LPARAM data)
     return TRUE;
 }
 
-static HWND WaitFor(WNDENUMPROC proc, const std::string& title, DWORD timeout)
+static HWND WaitFor(WNDENUMPROC proc, const std::string& title, DWORD timeout,
+                    bool anyTitle = false)
 {
     DWORD start = GetTickCount();
     for (;;) {
-        Search search = {title, 0};
+        Search search = {title, 0, anyTitle};
         EnumWindows(proc, (LPARAM)&search);
         if (search.found)
             return search.found;
@@ -155,12 +158,15 @@ static BOOL CALLBACK FindIcon(HWND child, LPARAM data)
     return TRUE;
 }
 
-// box TIMEOUT: caption, text, buttons, owner's title of the first message box.
+// box TIMEOUT [CAPTION]: caption, text, buttons, owner's title of the first
+// message box (with that caption, when one is given).
 static void CmdBox(const Fields& f)
 {
-    HWND box = WaitFor(FindBox, "", f.size() > 1 ? atoi(f[1].c_str()) : 10000);
+    DWORD timeout = f.size() > 1 ? atoi(f[1].c_str()) : 10000;
+    HWND box = WaitFor(FindBox, f.size() > 2 ? f[2] : "", timeout, f.size() < 3);
     if (!box)
         return Reply("timeout");
+    s_box = box;
     std::string text;
     EnumChildWindows(box, CollectStatic, (LPARAM)&text);
     bool icon = false;
@@ -170,11 +176,11 @@ static void CmdBox(const Fields& f)
           (owner ? Flat(WindowText(owner)) : std::string("-")) + "\t" + (icon ? "icon" : "noicon"));
 }
 
-// answer ID: clicks a button of the message box.
+// answer ID: clicks a button of the message box the last "box" found.
 static void CmdAnswer(const Fields& f)
 {
-    HWND box = WaitFor(FindBox, "", 5000);
-    if (!box)
+    HWND box = s_box;
+    if (!box || !IsWindow(box))
         return Reply("error\tno box");
     HWND button = GetDlgItem(box, atoi(f[1].c_str()));
     if (!button)
