@@ -65,7 +65,7 @@ TEST(Files, TreeModes)
 {
     Sandbox box;
     Driver driver;
-    for (auto tree : {"t0", "t1", "t2", "t2empty\\x"}) {
+    for (auto tree : {"t0", "t1", "t2", "t2empty\\x", "t3"}) {
         box.MakeDir(tree);
         if (std::string(tree) != "t2empty\\x") {
             box.Write(std::string(tree) + "\\a.txt", "a");
@@ -78,7 +78,8 @@ TEST(Files, TreeModes)
                                "U0," + w + "\\t0,0\r\n"
                                "U0," + w + "\\t1,1\r\n"
                                "U0," + w + "\\t2,2\r\n"
-                               "U0," + w + "\\t2empty\\x,2\r\n");
+                               "U0," + w + "\\t2empty\\x,2\r\n"
+                               "U0," + w + "\\t3,3\r\n");
     // mode 0: files offered, folders without files removed from the bottom up
     EXPECT_TRUE(box.Exists("t0\\a.txt"));
     EXPECT_TRUE(box.Exists("t0\\sub\\b.txt"));
@@ -88,6 +89,9 @@ TEST(Files, TreeModes)
     // mode 2: only an empty folder is removed, nothing is descended into
     EXPECT_TRUE(box.Exists("t2\\empty\\deeper"));
     EXPECT_FALSE(box.Exists("t2empty\\x"));
+    // another mode: files are left alone and not offered, empty folders still go
+    EXPECT_TRUE(box.Exists("t3\\sub\\b.txt"));
+    EXPECT_FALSE(box.Exists("t3\\empty"));
     EXPECT_EQ(d.items[LEFTOVER],
               (std::vector<std::string>{w + "\\t0\\a.txt", w + "\\t0\\sub\\b.txt"}));
     Finish(driver, d);

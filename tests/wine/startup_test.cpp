@@ -149,8 +149,11 @@ TEST(Launcher, SecondInstanceOfTheSameFileEndsAtOnce)
 
     // the second start must not even read its log: take it away first
     std::filesystem::rename(box.Host("app\\uninstal.ini"), box.Host("app\\gone.ini"));
+    ASSERT_EQ(driver.Call({"makewindow", "Uninstall"}).back(), "ok");
     ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("app")));
     EXPECT_EQ(driver.Wait(), 0);
+    // it brought the window titled "Uninstall" forward: minimised, then restored
+    EXPECT_EQ(driver.Call({"windowevents"}).back(), "ok\t1\t1");
     Box still = driver.WaitBox(2000);
     EXPECT_EQ(still.text, "Remove " + Product() + " and all of its components?") << "no error box";
 

@@ -477,6 +477,49 @@ static void CmdRegSet(const Fields& f)
     Reply(status == ERROR_SUCCESS ? "ok" : "error\tcannot set");
 }
 
+// A top-level window of the driver's own, on a thread with its own message
+// loop, that counts how often it was minimised and restored.
+static volatile LONG s_minimised;
+static volatile LONG s_restored;
+
+static LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SIZE && wParam == SIZE_MINIMIZED)
+        InterlockedIncrement(&s_minimised);
+    else if (message == WM_SIZE && wParam == SIZE_RESTORED && s_minimised)
+        InterlockedIncrement(&s_restored);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+static DWORD WINAPI WindowThread(void* title)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = CountingProc;
+    wc.hInstance = GetModuleHandleA(0);
+    wc.lpszClassName = "DriverWindow";
+    RegisterClassA(&wc);
+    HWND window = CreateWindowA("DriverWindow", (const char*)title, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                10, 10, 300, 100, 0, 0, wc.hInstance, 0);
+    if (!window)
+        return 1;
+    MSG msg;
+    while (GetMessageA(&msg, 0, 0, 0) > 0)
+        DispatchMessageA(&msg);
+    return 0;
+}
+
+// makewindow TITLE: opens the counting window; windowevents: its counts.
+static void CmdMakeWindow(const Fields& f)
+{
+    static std::string title;
+    title = f[1];
+    CreateThread(0, 0, WindowThread, (void*)title.c_str(), 0, 0);
+    DWORD start = GetTickCount();
+    while (!FindWindowA("DriverWindow", 0) && GetTickCount() - start < 10000)
+        Sleep(20);
+    Reply(FindWindowA("DriverWindow", 0) ? "ok" : "error\tno window");
+}
+
 static Fields Split(const std::string& line)
 {
     Fields fields;
@@ -536,6 +579,10 @@ int main()
             CmdRegGet(f);
         else if (c == "regset")
             CmdRegSet(f);
+        else if (c == "makewindow")
+            CmdMakeWindow(f);
+        else if (c == "windowevents")
+            Reply("ok\t" + std::to_string(s_minimised) + "\t" + std::to_string(s_restored));
         else if (c == "killall")
             CmdKillAll(f);
         else if (c == "sleep") {
