@@ -13,7 +13,6 @@
 
 #include <string>
 
-static long s_compareCount;
 static long s_sleepCount;
 static unsigned long s_sleepTotal;
 static int s_boxAnswer = IDYES;
@@ -30,7 +29,6 @@ static int FoldCase(unsigned char c)
 
 int PlatCompareText(const char* a, const char* b)
 {
-    ++s_compareCount;
     const unsigned char* x = reinterpret_cast<const unsigned char*>(a);
     const unsigned char* y = reinterpret_cast<const unsigned char*>(b);
     while (*x && FoldCase(*x) == FoldCase(*y)) {
@@ -167,11 +165,6 @@ unsigned HostLastMessageStyle()
 HWND HostLastMessageOwner()
 {
     return s_boxOwner;
-}
-
-long HostCompareCount()
-{
-    return s_compareCount;
 }
 
 void PlatSleep(DWORD milliseconds)

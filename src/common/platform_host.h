@@ -12,8 +12,6 @@ const char* HostLastMessageText();
 const char* HostLastMessageCaption();
 unsigned HostLastMessageStyle();
 HWND HostLastMessageOwner();
-// CompareText calls made so far (the cost that matters on Windows).
-long HostCompareCount();
 // Sleeps are counted, not waited for.
 void HostResetSleeps();
 long HostSleepCount();

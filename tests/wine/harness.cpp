@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <strings.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -332,7 +333,7 @@ DialogState Driver::Dump(const std::string& title)
         }
     }
     for (auto& c : d.controls)
-        if (c.cls == "ListBox" || c.cls == "LISTBOX" || c.cls == "Listbox") {
+        if (strcasecmp(c.cls.c_str(), "ListBox") == 0) {
             d.items[c.id];
             if (!d.selected.count(c.id))
                 d.selected[c.id] = -1;
@@ -373,13 +374,6 @@ void Driver::RegSet(const std::string& key, const std::string& value, const std:
                     const std::string& data)
 {
     EXPECT_TRUE(IsOk(Call({"regset", key, value, type, data})));
-}
-
-void Driver::KillAll(const std::vector<std::string>& images)
-{
-    std::vector<std::string> fields = {"killall"};
-    fields.insert(fields.end(), images.begin(), images.end());
-    Call(fields);
 }
 
 DialogState WaitDone(Driver& driver, const std::string& title, int ms)

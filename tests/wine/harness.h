@@ -74,7 +74,6 @@ public:
     std::string RegGet(const std::string& key, const std::string& value = "");
     void RegSet(const std::string& key, const std::string& value, const std::string& type,
                 const std::string& data);
-    void KillAll(const std::vector<std::string>& images);
 
 private:
     int pid_ = -1;

@@ -376,20 +376,6 @@ static void CmdFind(const Fields& f)
     }
 }
 
-static void CmdKillAll(const Fields& f)
-{
-    for (size_t i = 1; i < f.size(); ++i) {
-        while (HANDLE process = OpenByImage(f[i])) {
-            TerminateProcess(process, 99);
-            WaitForSingleObject(process, 5000);
-            CloseHandle(process);
-        }
-    }
-    if (s_started)
-        TerminateProcess(s_started, 99);
-    Reply("ok");
-}
-
 static void CmdHold(const Fields& f)
 {
     HANDLE file = CreateFileA(f[1].c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
@@ -583,8 +569,6 @@ int main()
             CmdMakeWindow(f);
         else if (c == "windowevents")
             Reply("ok\t" + std::to_string(s_minimised) + "\t" + std::to_string(s_restored));
-        else if (c == "killall")
-            CmdKillAll(f);
         else if (c == "sleep") {
             Sleep(atoi(f[1].c_str()));
             Reply("ok");
