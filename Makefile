@@ -33,12 +33,14 @@ build: win32 win64 host
 # end-to-end tests; ctest's summary closes the output.
 test: build asan
 	@cd build/asan && ctest --output-on-failure -j $(JOBS)
+	@bash scripts/wine-env which build/host/wine
 	@cd build/host && ctest --output-on-failure -j $(JOBS)
 
 unit: host
 	@cd build/host && ctest --output-on-failure -L unit
 
 e2e: build
+	@bash scripts/wine-env which build/host/wine
 	@cd build/host && ctest --output-on-failure -j $(JOBS) -L e2e
 
 demo: build

@@ -57,10 +57,9 @@ if(PROGRAM_PRESENT)
     add_custom_target(unins ALL DEPENDS ${CMAKE_BINARY_DIR}/unins.exe)
 endif()
 
-# Test tools run under Wine; they may use the mingw runtime.
-if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
-    add_subdirectory(tools/driver)
-endif()
+# Test tools run under Wine; they may use the mingw runtime. The UI driver
+# is built for both bitnesses: it runs as the program under test does.
+add_subdirectory(tools/driver)
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/fixtures/CMakeLists.txt)
     add_subdirectory(tests/fixtures)
 endif()

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 extern char** environ;
 namespace fs = std::filesystem;
@@ -22,6 +23,7 @@ namespace fs = std::filesystem;
 namespace e2e {
 
 static const char* kWine64 = "/usr/lib/wine/wine64";
+static const char* kWine32 = "/usr/lib/wine/wine";
 
 std::string WineDir()
 {
@@ -47,6 +49,71 @@ std::string HostPath(const std::string& windowsPath)
     return path + rest;
 }
 
+Build SuiteBuild()
+{
+    static int build = -1;
+    if (build < 0) {
+        std::ifstream file(WineDir() + "/build");
+        std::string name;
+        file >> name;
+        if (name != "win32" && name != "win64")
+            throw std::runtime_error("no " + WineDir() + "/build: start the suite's Wine "
+                                     "environment first (scripts/wine-env start)");
+        build = name == "win32" ? int(Build::Shipped32) : int(Build::Twin64);
+    }
+    return Build(build);
+}
+
+bool Emulated(Build build)
+{
+    return build == Build::Shipped32 && SuiteBuild() == Build::Twin64;
+}
+
+std::string SealFault(const std::string& prefix)
+{
+    std::error_code error;
+    fs::path drives = fs::path(prefix) / "dosdevices";
+    for (auto& entry : fs::directory_iterator(drives, error)) {
+        std::string name = entry.path().filename().string();
+        bool drive = name.size() >= 2 && name[1] == ':' && isalpha((unsigned char)name[0]);
+        if (!drive)
+            continue;
+        if (strcasecmp(name.c_str(), "c:") != 0)
+            return "drive " + name + " in " + drives.string() + " reaches the host";
+        if (fs::read_symlink(entry.path(), error) != "../drive_c")
+            return "drive c: is not ../drive_c";
+    }
+    if (error)
+        return "cannot read " + drives.string();
+    fs::path driveC = fs::path(prefix) / "drive_c";
+    if (!fs::is_directory(fs::symlink_status(driveC)))
+        return driveC.string() + " is not a plain folder";
+    // the tests' own trees under C:\e2e are made by the tests, never linked
+    fs::recursive_directory_iterator walk(driveC, fs::directory_options::skip_permission_denied,
+                                          error);
+    for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error)) {
+        if (walk.depth() == 0 && walk->path().filename() == "e2e") {
+            walk.disable_recursion_pending();
+            continue;
+        }
+        if (walk->is_symlink(error))
+            return walk->path().string() + " is a link out of the prefix";
+    }
+    return "";
+}
+
+// Every test runs in the sealed prefix or not at all.
+static void RequireSealedPrefix()
+{
+    static bool sealed;
+    if (sealed)
+        return;
+    std::string fault = SealFault(WineDir() + "/prefix");
+    if (!fault.empty())
+        throw std::runtime_error("refusing to run in an unsealed Wine prefix: " + fault);
+    sealed = true;
+}
+
 std::string ProgramFile(Build build)
 {
     return build == Build::Twin64 ? UNINS_BUILD_DIR "/win64/unins.exe"
@@ -58,10 +125,12 @@ static std::vector<std::string> WineEnvironment()
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         std::string s = *e;
-        if (s.rfind("WINE", 0) == 0 || s.rfind("DISPLAY=", 0) == 0)
+        if (s.rfind("WINE", 0) == 0 || s.rfind("DISPLAY=", 0) == 0 || s.rfind("HOME=", 0) == 0)
             continue;
         env.push_back(s);
     }
+    // a throwaway home, so that Wine never links the prefix to the real one
+    env.push_back("HOME=" + WineDir() + "/home");
     env.push_back("WINEPREFIX=" + WineDir() + "/prefix");
     env.push_back("WINEARCH=win64");
     env.push_back("WINEDEBUG=-all");
@@ -83,6 +152,14 @@ static int Spawn(const std::vector<std::string>& args, int* in, int* out)
         posix_spawn_file_actions_addclose(&actions, toChild[1]);
         posix_spawn_file_actions_addclose(&actions, fromChild[0]);
     }
+    // Wine's own processes (the desktop, services) are started by whichever
+    // program needs them first and inherit its output; they outlive the test,
+    // and a test whose output stays open does not end for ctest until they
+    // do. So no Wine process gets the test's output: it goes to a log.
+    std::string log = WineDir() + "/wine-output.log";
+    if (!in)
+        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     std::vector<char*> argv;
     for (auto& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
@@ -125,7 +202,11 @@ static int RunAndWait(const std::vector<std::string>& args, int seconds)
 Driver::Driver()
 {
     signal(SIGPIPE, SIG_IGN);
-    pid_ = Spawn({kWine64, UNINS_BUILD_DIR "/win64/tools/driver/driver.exe"}, &in_, &out_);
+    RequireSealedPrefix();
+    if (SuiteBuild() == Build::Shipped32)
+        pid_ = Spawn({kWine32, UNINS_BUILD_DIR "/win32/tools/driver/driver.exe"}, &in_, &out_);
+    else
+        pid_ = Spawn({kWine64, UNINS_BUILD_DIR "/win64/tools/driver/driver.exe"}, &in_, &out_);
     EXPECT_GT(pid_, 0) << "cannot start the UI driver";
 }
 
@@ -161,7 +242,8 @@ std::vector<std::string> Driver::Call(const std::vector<std::string>& fields, in
         return {"error"};
     }
     std::vector<std::string> lines;
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    auto started = std::chrono::steady_clock::now();
+    auto end = started + std::chrono::seconds(seconds);
     for (;;) {
         size_t nl;
         while ((nl = pending_.find('\n')) != std::string::npos) {
@@ -169,8 +251,16 @@ std::vector<std::string> Driver::Call(const std::vector<std::string>& fields, in
             pending_.erase(0, nl + 1);
             if (!one.empty() && one.back() == '\r')
                 one.pop_back();
-            if (one == ".")
+            if (one == ".") {
+                // UNINS_SLOW_CALLS=1 names every command that took over 2 s
+                auto took = std::chrono::steady_clock::now() - started;
+                if (getenv("UNINS_SLOW_CALLS") && took > std::chrono::seconds(2))
+                    fprintf(stderr, "slow driver call, %lld ms: %s",
+                            (long long)std::chrono::duration_cast<std::chrono::milliseconds>(took)
+                                .count(),
+                            line.c_str());
                 return lines;
+            }
             lines.push_back(one);
         }
         int left = (int)std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -367,13 +457,24 @@ std::string Driver::RegGet(const std::string& key, const std::string& value)
     if (!IsOk(a))
         return "<missing>";
     auto f = Fields(a.back());
-    return f.size() > 2 ? f[2] : f[1];
+    return f.size() > 2 ? f[2] : "<" + f[1] + ">";
+}
+
+std::string Driver::RegType(const std::string& key, const std::string& value)
+{
+    auto a = Call({"regget", key, value});
+    return IsOk(a) ? Fields(a.back()).at(1) : "<missing>";
 }
 
 void Driver::RegSet(const std::string& key, const std::string& value, const std::string& type,
                     const std::string& data)
 {
     EXPECT_TRUE(IsOk(Call({"regset", key, value, type, data})));
+}
+
+void Driver::RegDeleteTree(const std::string& key)
+{
+    EXPECT_TRUE(IsOk(Call({"regdeltree", key})));
 }
 
 DialogState WaitDone(Driver& driver, const std::string& title, int ms)
@@ -414,6 +515,7 @@ std::string Title()
 
 Sandbox::Sandbox(Build b) : build(b)
 {
+    RequireSealedPrefix();
     name = TestName();
     fs::remove_all(Host());
     fs::create_directories(Host("app"));

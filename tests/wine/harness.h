@@ -7,16 +7,27 @@
 
 namespace e2e {
 
-// Which build of the program a test runs: the 64-bit twin (native under
-// 64-bit Wine, fast) or the shipped 32-bit program (emulated where the kernel
-// has no 32-bit support, slow).
+// Which build of the program a test runs: the shipped 32-bit program, or the
+// 64-bit twin where the kernel cannot run 32-bit code (it is then emulated,
+// about a minute per process start).
 enum class Build { Twin64, Shipped32 };
+
+// The build the suite runs (chosen by scripts/wine-env) and the UI driver's
+// bitness with it, so that the driver sees the registry view the program
+// sees.
+Build SuiteBuild();
+// True when this build's processes are emulated: waits must be longer.
+bool Emulated(Build build);
 
 std::string WineDir();
 std::string Display();
 // C:\... path in the prefix <-> Linux path.
 std::string HostPath(const std::string& windowsPath);
 std::string ProgramFile(Build build);
+
+// Why the prefix could reach the host (a link from drive_c out of it, a
+// drive other than C:), or empty when it is sealed.
+std::string SealFault(const std::string& prefix);
 
 struct Control {
     int id = 0;
@@ -71,9 +82,15 @@ public:
     void Key(const std::string& title, const std::string& key);
     bool Hold(const std::string& path);
     bool Release(const std::string& path);
+    // Registry state as the program under test sees it (the driver has its
+    // bitness). A value "@" is the key's default value. RegGet gives the
+    // data ("42", hex bytes for binary), "<key>" for an existing key when no
+    // value is asked for, "<missing>" otherwise; RegType the type name.
     std::string RegGet(const std::string& key, const std::string& value = "");
+    std::string RegType(const std::string& key, const std::string& value);
     void RegSet(const std::string& key, const std::string& value, const std::string& type,
                 const std::string& data);
+    void RegDeleteTree(const std::string& key);
 
 private:
     int pid_ = -1;
@@ -89,7 +106,7 @@ DialogState WaitDone(Driver& driver, const std::string& title, int ms = 60000);
 // A fresh folder C:\e2e\<test>\ with app\ and tmp\, removed at the start.
 class Sandbox {
 public:
-    explicit Sandbox(Build build = Build::Twin64);
+    explicit Sandbox(Build build = SuiteBuild());
     std::string Win(const std::string& relative = "") const;  // C:\e2e\<test>\relative
     std::string Host(const std::string& relative = "") const;
     void Write(const std::string& relative, const std::string& content) const;

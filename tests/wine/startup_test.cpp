@@ -18,7 +18,7 @@ using namespace e2e;
 static void RunLauncherToTheEnd(const Sandbox& box, Driver& driver, const std::string& temp)
 {
     // the shipped 32-bit program is emulated on machines without 32-bit support
-    const int slow = box.build == Build::Twin64 ? 1 : 15;
+    const int slow = Emulated(box.build) ? 15 : 1;
     std::string program = box.InstallProgram(StandardLog("P0," + box.Win("app\\data.txt") + ",0\r\n"));
     box.Write("app\\data.txt", "data");
     box.UseTemp(driver, temp);
@@ -207,7 +207,8 @@ TEST(Launcher, CopyThatFailsShowsMessage36)
     driver.Release(box.Win("tmp\\unins.exe"));
 }
 
-// The shipped 32-bit program, once through the whole run.
+// The shipped 32-bit program, once through the whole run, also where the
+// rest of the suite runs the 64-bit twin.
 TEST(Shipped32, LauncherAndRemovalStageRunTheLog)
 {
     Sandbox box(Build::Shipped32);

@@ -55,6 +55,19 @@ static std::string WindowText(HWND window)
     return text;
 }
 
+// A top-level window's title, read without sending the window a message: a
+// search over every window must not wait for another program that is busy
+// (a dialog doing its work answers no messages until it is done).
+static std::string TitleOf(HWND window)
+{
+    WCHAR wide[1024];
+    wide[0] = 0;
+    GetWindowTextW(window, wide, 1024);
+    char text[2048];
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, 0, 0);
+    return text;
+}
+
 // Messages to another process's window never wait longer than this: a
 // window that is busy makes the command fail instead of hanging the driver.
 static LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -91,7 +104,7 @@ struct Search {
 static BOOL CALLBACK FindBox(HWND window, LPARAM data)
 {
     Search* search = (Search*)data;
-    if (IsMessageBox(window) && (search->anyTitle || WindowText(window) == search->title)) {
+    if (IsMessageBox(window) && (search->anyTitle || TitleOf(window) == search->title)) {
         search->found = window;
         return FALSE;
     }
@@ -102,7 +115,7 @@ static BOOL CALLBACK FindTitled(HWND window, LPARAM data)
 {
     Search* search = (Search*)data;
     if (ClassOf(window) == "#32770" && !IsMessageBox(window) &&
-        WindowText(window) == search->title) {
+        TitleOf(window) == search->title) {
         search->found = window;
         return FALSE;
     }
@@ -251,12 +264,29 @@ static BOOL CALLBACK DumpChild(HWND child, LPARAM data)
     return TRUE;
 }
 
-// dump TITLE: the dialog's frame, then every control and list entry.
+// True once the window's thread takes messages again. A dialog that does its
+// work inside a command answers none until the work is done; reading it in
+// the middle would mix the frame from before with controls from after.
+static bool Idle(HWND window, DWORD timeout)
+{
+    DWORD start = GetTickCount();
+    do {
+        DWORD_PTR result;
+        if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 500, &result))
+            return true;
+    } while (IsWindow(window) && GetTickCount() - start < timeout);
+    return false;
+}
+
+// dump TITLE: the dialog's frame, then every control and list entry, read
+// while the dialog is idle ("busy" when it is not within a few seconds).
 static void CmdDump(const Fields& f)
 {
     HWND window = Dialog(f[1], 5000);
     if (!window)
         return Reply("error\tno window");
+    if (!Idle(window, 3000))
+        return Reply("busy");
     std::string out = std::string("win\t") + (IsWindowVisible(window) ? "1" : "0") + "\t" +
                       (IsIconic(window) ? "1" : "0") + "\t" + Rect(window) + "\n";
     RECT client;
@@ -410,7 +440,25 @@ static HKEY Root(const std::string& key, std::string* rest)
     return HKEY_LOCAL_MACHINE;
 }
 
-// regget KEY VALUE: "ok TYPE DATA" (multi-strings joined by '|'), or "missing".
+// A value name of the registry commands; "@" names the key's default value.
+static const char* ValueName(const std::string& name)
+{
+    return name == "@" ? "" : name.c_str();
+}
+
+static std::string Hex(const BYTE* data, DWORD size)
+{
+    std::string out;
+    char two[3];
+    for (DWORD i = 0; i < size; ++i) {
+        sprintf(two, "%02x", data[i]);
+        out += two;
+    }
+    return out;
+}
+
+// regget KEY [VALUE]: "ok key" when the key exists; with a value "ok TYPE
+// DATA": sz, dword, binary (hex), multi (strings joined by '|'); or "missing".
 static void CmdRegGet(const Fields& f)
 {
     std::string sub;
@@ -424,12 +472,14 @@ static void CmdRegGet(const Fields& f)
     }
     std::vector<char> data(65536);
     DWORD type = 0, size = (DWORD)data.size();
-    LONG status = RegQueryValueExA(key, f[2].c_str(), 0, &type, (BYTE*)data.data(), &size);
+    LONG status = RegQueryValueExA(key, ValueName(f[2]), 0, &type, (BYTE*)data.data(), &size);
     RegCloseKey(key);
     if (status != ERROR_SUCCESS)
         return Reply("missing");
-    if (type == REG_DWORD)
+    if (type == REG_DWORD && size == 4)
         return Reply("ok\tdword\t" + std::to_string(*(DWORD*)data.data()));
+    if (type == REG_BINARY || type == REG_DWORD)
+        return Reply("ok\tbinary\t" + Hex((BYTE*)data.data(), size));
     if (type == REG_MULTI_SZ) {
         std::string out;
         // every string, empty ones too (a rename pair's empty target)
@@ -443,7 +493,7 @@ static void CmdRegGet(const Fields& f)
     Reply("ok\tsz\t" + Flat(data.data()));
 }
 
-// regset KEY VALUE sz|dword DATA
+// regset KEY VALUE sz|dword|binary DATA (binary in hex); creates the key.
 static void CmdRegSet(const Fields& f)
 {
     std::string sub;
@@ -454,13 +504,30 @@ static void CmdRegSet(const Fields& f)
     LONG status;
     if (f[3] == "dword") {
         DWORD value = strtoul(f[4].c_str(), 0, 10);
-        status = RegSetValueExA(key, f[2].c_str(), 0, REG_DWORD, (BYTE*)&value, 4);
+        status = RegSetValueExA(key, ValueName(f[2]), 0, REG_DWORD, (BYTE*)&value, 4);
+    } else if (f[3] == "binary") {
+        std::vector<BYTE> bytes;
+        for (size_t i = 0; i + 1 < f[4].size(); i += 2)
+            bytes.push_back((BYTE)strtoul(f[4].substr(i, 2).c_str(), 0, 16));
+        status = RegSetValueExA(key, ValueName(f[2]), 0, REG_BINARY, bytes.data(),
+                                (DWORD)bytes.size());
     } else {
-        status = RegSetValueExA(key, f[2].c_str(), 0, REG_SZ, (const BYTE*)f[4].c_str(),
+        status = RegSetValueExA(key, ValueName(f[2]), 0, REG_SZ, (const BYTE*)f[4].c_str(),
                                 (DWORD)f[4].size() + 1);
     }
     RegCloseKey(key);
     Reply(status == ERROR_SUCCESS ? "ok" : "error\tcannot set");
+}
+
+// regdeltree KEY: removes the key with everything under it, if it exists.
+static void CmdRegDelTree(const Fields& f)
+{
+    std::string sub;
+    HKEY root = Root(f[1], &sub);
+    LONG status = RegDeleteTreeA(root, sub.c_str());
+    if (status == ERROR_SUCCESS)
+        status = RegDeleteKeyA(root, sub.c_str());
+    Reply(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ? "ok" : "error\tcannot delete");
 }
 
 // A top-level window of the driver's own, on a thread with its own message
@@ -565,6 +632,8 @@ int main()
             CmdRegGet(f);
         else if (c == "regset")
             CmdRegSet(f);
+        else if (c == "regdeltree")
+            CmdRegDelTree(f);
         else if (c == "makewindow")
             CmdMakeWindow(f);
         else if (c == "windowevents")
