@@ -24,6 +24,8 @@ set(PROGRAM_SOURCES
     src/startup/main.cpp
     src/actions/handlers.cpp
     src/actions/remove.cpp
+    src/actions/registry.cpp
+    src/actions/profile.cpp
     src/ui/dialog.cpp
     src/ui/leftover.cpp
     res/unins.rc

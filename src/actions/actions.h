@@ -29,6 +29,11 @@ void PaceStep();
 // delays in all.
 void CompletePacing();
 
+// Field n of the entry under the cursor into dest. False when the field is
+// longer than the buffer: dest then holds it cut, and a cut name would name
+// something else, so callers skip the entry.
+bool ReadEntryField(char* dest, int n, int destSize);
+
 // Hands the entry under the cursor to the handler of its type letter.
 void RunEntry(char letter);
 // Adds a message to the dialog's status list and selects it.

@@ -1,5 +1,6 @@
 #include "actions/actions.h"
 #include "common/globals.h"
+#include "common/text.h"
 
 ActionEntry* g_cursor;
 ActionEntry* g_lastEntry;
@@ -9,6 +10,11 @@ void ResetCursor()
 {
     g_cursor = g_entries;
     g_lastEntry = g_entries + g_entryCount - 1;
+}
+
+bool ReadEntryField(char* dest, int n, int destSize)
+{
+    return CopyField(dest, g_cursor->text + 1, n, destSize) < destSize;
 }
 
 void RunActions()

@@ -30,10 +30,7 @@ void RunEntry(char letter)
     }
 }
 
-// Library calls, programs, registry and profile entries are not carried out
-// yet: their entries are passed over.
+// Library calls and programs are not carried out yet: their entries are
+// passed over.
 void CallLibraryEntry() {}
 void RunProgram() {}
-void RemoveRegistryEntry() {}
-void ReleaseSharedDll() {}
-void RemoveProfileEntry() {}

@@ -72,6 +72,20 @@ static bool IsProtectedFolder(const char* folder)
             SamePath(folder, known))
             return true;
     }
+    // A 32-bit program on 64-bit Windows is shown only the 32-bit Program
+    // Files; the 64-bit one is named in the registry's 64-bit view.
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0,
+                      KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) == ERROR_SUCCESS) {
+        DWORD size = sizeof known - 1;
+        known[0] = 0;
+        bool found = RegQueryValueExA(key, "ProgramFilesDir", 0, 0, (BYTE*)known, &size) ==
+                     ERROR_SUCCESS;
+        RegCloseKey(key);
+        known[found && size < sizeof known ? size : 0] = 0;
+        if (found && SamePath(folder, known))
+            return true;
+    }
     return false;
 }
 
@@ -130,16 +144,13 @@ void RemoveMatching(const char* path, bool recursive, int mode)
 }
 
 // Reads the path and the mode of the entry under the cursor. False when the
-// path does not fit its buffer: a cut path would name something else.
+// path does not fit its buffer.
 static bool ReadFileEntry(char* path, int* mode)
 {
-    char field[SCRATCH_BUFFER];
-    const char* fields = g_cursor->text + 1;
-    GetField(field, fields, 0, sizeof field);
-    if (TextLength(field) >= PATH_BUFFER)
+    char field[64];
+    if (!ReadEntryField(path, 0, PATH_BUFFER))
         return false;
-    CopyText(path, field, PATH_BUFFER);
-    GetField(field, fields, 1, sizeof field);
+    ReadEntryField(field, 1, sizeof field);
     *mode = ParseNumber(field) & 0xFF;
     return true;
 }

@@ -27,7 +27,7 @@ void AppendText(char* dest, const char* src, int destSize)
         CopyText(dest + used, src, destSize - used);
 }
 
-char* GetField(char* dest, const char* text, int n, int destSize)
+int CopyField(char* dest, const char* text, int n, int destSize)
 {
     // Quotes toggle from the very start of the text, also in earlier fields.
     bool quoted = false;
@@ -36,24 +36,30 @@ char* GetField(char* dest, const char* text, int n, int destSize)
         if (!*p) {
             // fewer than n separators: the whole text is the field
             CopyText(dest, text, destSize);
-            return dest;
+            return TextLength(text);
         }
         if (*p == '"')
             quoted = !quoted;
         else if (*p == ',' && !quoted)
             ++separators;
     }
-    int i = 0;
-    for (; *p; ++p) {
+    int length = 0;
+    for (; *p; ++p, ++length) {
         if (*p == '"')
             quoted = !quoted;
         else if (*p == ',' && !quoted)
             break;
-        if (i < destSize - 1)
-            dest[i++] = *p;
+        if (length < destSize - 1)
+            dest[length] = *p;
     }
     if (destSize > 0)
-        dest[i] = 0;
+        dest[length < destSize - 1 ? length : destSize - 1] = 0;
+    return length;
+}
+
+char* GetField(char* dest, const char* text, int n, int destSize)
+{
+    CopyField(dest, text, n, destSize);
     return dest;
 }
 

@@ -14,6 +14,9 @@ void AppendText(char* dest, const char* src, int destSize);
 // double quotes do not separate; quotes stay in the field. A text with fewer
 // than n separators yields the whole text. Returns dest.
 char* GetField(char* dest, const char* text, int n, int destSize);
+// GetField that returns the field's whole length: destSize or more means the
+// field was cut to fit.
+int CopyField(char* dest, const char* text, int n, int destSize);
 
 // dir, exactly one backslash, name (one leading backslash of name dropped).
 char* JoinPath(char* dest, const char* dir, const char* name, int destSize);

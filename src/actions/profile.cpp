@@ -1,0 +1,31 @@
+// M entries: keys and sections of profile (INI) files.
+#include <windows.h>
+
+#include "actions/actions.h"
+#include "common/files.h"
+#include "common/globals.h"
+
+enum { KEY_NAME_BUFFER = 256, KEY_LIST_BUFFER = 200 };
+
+// M: file, section, key. An empty key deletes the whole section; a section
+// whose last key went is deleted too. A file that does not exist is never
+// created.
+void RemoveProfileEntry()
+{
+    char file[PATH_BUFFER];
+    char section[PATH_BUFFER];
+    char key[KEY_NAME_BUFFER];
+    if (!ReadEntryField(file, 0, sizeof file) || !ReadEntryField(section, 1, sizeof section) ||
+        !ReadEntryField(key, 2, sizeof key))
+        return;
+    if (!FileExists(file))
+        return;
+    WritePrivateProfileStringA(section, key[0] ? key : 0, 0, file);
+    if (!key[0])
+        return;
+    char left[KEY_LIST_BUFFER];
+    left[0] = 0;
+    GetPrivateProfileStringA(section, 0, "", left, sizeof left, file);
+    if (!left[0])
+        WritePrivateProfileStringA(section, 0, 0, file);
+}

@@ -1,0 +1,85 @@
+// J and K entries: registry values and keys, and shared-library references.
+#include <windows.h>
+
+#include "actions/actions.h"
+#include "actions/remove.h"
+#include "common/globals.h"
+#include "common/text.h"
+#include "ui/dialog.h"
+
+enum { VALUE_NAME_BUFFER = 128 };
+
+static const char kSharedDlls[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+// Root key codes 0 to 3 of a J entry; any other code names no root.
+static HKEY RootKey(int code)
+{
+    switch (code) {
+    case 0:
+        return HKEY_CLASSES_ROOT;
+    case 1:
+        return HKEY_CURRENT_USER;
+    case 2:
+        return HKEY_LOCAL_MACHINE;
+    case 3:
+        return HKEY_USERS;
+    default:
+        return 0;
+    }
+}
+
+// J: root code, subkey, value name. An empty value name deletes the key
+// itself (its subkeys are not removed first); "default" names the key's
+// default value.
+void RemoveRegistryEntry()
+{
+    char field[PATH_BUFFER];
+    char subkey[PATH_BUFFER];
+    char name[VALUE_NAME_BUFFER];
+    ReadEntryField(field, 0, sizeof field);
+    HKEY root = RootKey(ParseNumber(field) & 0xFF);
+    if (!root || !ReadEntryField(subkey, 1, sizeof subkey) ||
+        !ReadEntryField(name, 2, sizeof name))
+        return;
+    if (!name[0]) {
+        RegDeleteKeyA(root, subkey);
+        return;
+    }
+    HKEY key;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+        return;
+    if (SameText(name, "default"))
+        name[0] = 0;
+    RegDeleteValueA(key, name);
+    RegCloseKey(key);
+    PaceStep();
+}
+
+// K: gives back one reference to a shared library. The last reference
+// deletes the count and offers the file in the leftover list; no later entry
+// deletes or lists it.
+void ReleaseSharedDll()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDlls, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
+    char path[PATH_BUFFER];
+    DWORD count = 0;
+    DWORD type = 0;
+    DWORD size = sizeof count;
+    // only a count of exactly four bytes is a count; 0 has no reference to give
+    if (ReadEntryField(path, 0, sizeof path) &&
+        RegQueryValueExA(key, path, 0, &type, (BYTE*)&count, &size) == ERROR_SUCCESS &&
+        size == sizeof count && count != 0) {
+        if (count == 1) {
+            RegDeleteValueA(key, path);
+            AddLeftover(path);
+            MarkHandled(path);
+        } else {
+            --count;
+            RegSetValueExA(key, path, 0, type, (const BYTE*)&count, sizeof count);
+        }
+    }
+    RegCloseKey(key);
+    PaceStep();
+}
