@@ -155,6 +155,30 @@ TEST(GetField, CutsALongFieldToTheBuffer)
     EXPECT_STREQ("qqqqqqqqq", small);
 }
 
+// CopyField tells a field that fits from one that was cut, so that callers
+// never act on a cut name.
+TEST(GetField, CopyFieldGivesTheWholeLength)
+{
+    struct Row {
+        const char* text;
+        int n, size, length;
+        const char* copied;
+    } rows[] = {
+        {"a,bcd,e", 1, 4, 3, "bcd"},          // fits exactly
+        {"a,bcde,e", 1, 4, 4, "bcd"},         // one too long
+        {"a,\"b,c\",d", 1, 64, 5, "\"b,c\""},  // quotes count
+        {"a,b", 2, 64, 3, "a,b"},             // missing field: the whole text
+        {"a,b", 2, 3, 3, "a,"},
+        {"a,b,", 2, 1, 0, ""},
+    };
+    for (auto& r : rows) {
+        Guarded g;
+        EXPECT_EQ(r.length, CopyField(g.bytes, r.text, r.n, r.size)) << r.text;
+        EXPECT_STREQ(r.copied, g.bytes) << r.text;
+        EXPECT_TRUE(g.IntactFrom(r.size)) << r.text;
+    }
+}
+
 TEST(JoinPath, PutsExactlyOneBackslash)
 {
     EXPECT_EQ("c:\\x.exe", Join("c:\\", "x.exe"));
