@@ -26,6 +26,7 @@ set(PROGRAM_SOURCES
     src/actions/remove.cpp
     src/actions/registry.cpp
     src/actions/profile.cpp
+    src/actions/run.cpp
     src/ui/dialog.cpp
     src/ui/leftover.cpp
     res/unins.rc

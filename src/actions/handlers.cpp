@@ -29,8 +29,3 @@ void RunEntry(char letter)
         break;
     }
 }
-
-// Library calls and programs are not carried out yet: their entries are
-// passed over.
-void CallLibraryEntry() {}
-void RunProgram() {}

@@ -120,6 +120,12 @@ std::string ProgramFile(Build build)
                                   : UNINS_BUILD_DIR "/win32/unins.exe";
 }
 
+std::string FixtureFile(Build build, const std::string& name)
+{
+    return std::string(build == Build::Twin64 ? UNINS_BUILD_DIR "/win64" : UNINS_BUILD_DIR "/win32") +
+           "/tests/fixtures/" + name;
+}
+
 static std::vector<std::string> WineEnvironment()
 {
     std::vector<std::string> env;
@@ -472,6 +478,12 @@ void Driver::RegSet(const std::string& key, const std::string& value, const std:
     EXPECT_TRUE(IsOk(Call({"regset", key, value, type, data})));
 }
 
+std::string Driver::ShortPath(const std::string& path)
+{
+    auto a = Call({"shortpath", path});
+    return IsOk(a) ? Fields(a.back()).at(1) : "<none>";
+}
+
 void Driver::RegDeleteTree(const std::string& key)
 {
     EXPECT_TRUE(IsOk(Call({"regdeltree", key})));
@@ -562,6 +574,13 @@ std::string Sandbox::InstallProgram(const std::string& log, const std::string& n
     fs::copy_file(ProgramFile(build), Host("app\\" + name), fs::copy_options::overwrite_existing);
     Write("app\\uninstal.ini", log);
     return Win("app\\" + name);
+}
+
+std::string Sandbox::InstallFixture(const std::string& name, const std::string& relative) const
+{
+    fs::create_directories(fs::path(Host(relative)).parent_path());
+    fs::copy_file(FixtureFile(build, name), Host(relative), fs::copy_options::overwrite_existing);
+    return Win(relative);
 }
 
 void Sandbox::UseTemp(Driver& driver, const std::string& relative) const

@@ -24,6 +24,8 @@ std::string Display();
 // C:\... path in the prefix <-> Linux path.
 std::string HostPath(const std::string& windowsPath);
 std::string ProgramFile(Build build);
+// A test fixture (tests/fixtures) of the build's bitness.
+std::string FixtureFile(Build build, const std::string& name);
 
 // Why the prefix could reach the host (a link from drive_c out of it, a
 // drive other than C:), or empty when it is sealed.
@@ -91,6 +93,8 @@ public:
     void RegSet(const std::string& key, const std::string& value, const std::string& type,
                 const std::string& data);
     void RegDeleteTree(const std::string& key);
+    // GetShortPathNameA of the path, as the program under test gets it.
+    std::string ShortPath(const std::string& path);
 
 private:
     int pid_ = -1;
@@ -115,6 +119,8 @@ public:
     void MakeDir(const std::string& relative) const;
     // The program copied into app\ under name, and the log beside it.
     std::string InstallProgram(const std::string& log, const std::string& name = "unins.exe") const;
+    // A fixture of this sandbox's build copied to relative; its C:\ path.
+    std::string InstallFixture(const std::string& name, const std::string& relative) const;
     // Gives programs started by the driver the sandbox's tmp\ as TMP and TEMP.
     void UseTemp(Driver& driver, const std::string& relative = "tmp") const;
 

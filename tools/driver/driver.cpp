@@ -634,7 +634,11 @@ int main()
             CmdRegSet(f);
         else if (c == "regdeltree")
             CmdRegDelTree(f);
-        else if (c == "makewindow")
+        else if (c == "shortpath") {
+            char path[MAX_PATH];
+            DWORD n = GetShortPathNameA(f[1].c_str(), path, MAX_PATH);
+            Reply(n && n < MAX_PATH ? "ok\t" + std::string(path) : "error\tno short path");
+        } else if (c == "makewindow")
             CmdMakeWindow(f);
         else if (c == "windowevents")
             Reply("ok\t" + std::to_string(s_minimised) + "\t" + std::to_string(s_restored));
