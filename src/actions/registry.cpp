@@ -42,7 +42,13 @@ void RemoveRegistryEntry()
         !ReadEntryField(name, 2, sizeof name))
         return;
     if (!name[0]) {
-        RegDeleteKeyA(root, subkey);
+        // an empty subkey would name the root itself: a whole hive is never
+        // the log's to delete
+        const char* rest = subkey;
+        while (*rest == '\\')
+            ++rest;
+        if (*rest)
+            RegDeleteKeyA(root, subkey);
         return;
     }
     HKEY key;

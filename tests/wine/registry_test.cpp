@@ -96,6 +96,8 @@ TEST(Registry, ValuesKeysSharedCountsAndProfilesInOneRun)
         "J0,1," + sub + "\\def,default\r\n"
         "J0,2," + sub + "\\def,DEFAULT\r\n"
         "J0,1," + sub + "\\nofield2\r\n"
+        "J0,1,,\r\n"      // a damaged line naming the root itself: no hive goes
+        "J0,2,\\\\,\r\n"
         "J0,257," + sub + "\\low8,\r\n"   // low 8 bits: 1
         "J0,9," + sub + "\\vals,kept\r\n"  // no such root
         "J0,2," + sub + "\\vals,gone\r\n"
