@@ -27,6 +27,8 @@ set(PROGRAM_SOURCES
     src/actions/registry.cpp
     src/actions/profile.cpp
     src/actions/run.cpp
+    src/actions/protect.cpp
+    src/common/erase.cpp
     src/ui/dialog.cpp
     src/ui/leftover.cpp
     res/unins.rc

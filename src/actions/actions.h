@@ -36,8 +36,11 @@ bool ReadEntryField(char* dest, int n, int destSize);
 
 // Hands the entry under the cursor to the handler of its type letter.
 void RunEntry(char letter);
-// Adds a message to the dialog's status list and selects it.
+// Provided by the progress dialog: adds a message to the status list and
+// selects it; adds a path to the leftover list (nothing happens before the
+// dialog exists).
 void AddStatusLine(int messageId);
+void AddLeftover(const char* path);
 
 // The handlers; each reads the entry under the cursor.
 void CallLibraryEntry();     // D

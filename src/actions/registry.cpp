@@ -5,7 +5,6 @@
 #include "actions/remove.h"
 #include "common/globals.h"
 #include "common/text.h"
-#include "ui/dialog.h"
 
 enum { VALUE_NAME_BUFFER = 128 };
 

@@ -1,28 +1,18 @@
 // P and U entries: files and directory trees.
 #include <windows.h>
-#include <shlobj.h>
 
 #include "actions/actions.h"
+#include "actions/guard.h"
 #include "actions/match.h"
 #include "actions/remove.h"
 #include "common/globals.h"
 #include "common/message.h"
 #include "common/text.h"
+#include "common/erase.h"
 #include "common/files.h"
 #include "log/log.h"
-#include "ui/dialog.h"
 
 enum { MODE_DELETE = 0, MODE_ASK = 1, MODE_OFFER = 2 };
-
-void ReleaseFileForDeletion(const char* path)
-{
-    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    int length = TextLength(path);
-    if (length >= 4 && SameText(path + length - 4, ".ttf")) {
-        RemoveFontResourceA(path);
-        SendMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
-    }
-}
 
 void RemoveOneFile(const char* path, int mode)
 {
@@ -32,63 +22,16 @@ void RemoveOneFile(const char* path, int mode)
     if (mode == MODE_ASK &&
         ShowMessage(MSG_QUESTION, GetMessageText(MSGID_ASK_DELETE), path) == IDYES)
         mode = MODE_DELETE;
-    if (mode == MODE_DELETE) {
-        ReleaseFileForDeletion(path);
-        if (!DeleteFileA(path))
-            mode = MODE_OFFER;
-    }
+    if (mode == MODE_DELETE && !EraseFile(path))
+        mode = MODE_OFFER;
     if (mode == MODE_OFFER)
         AddLeftover(path);
 }
 
-static bool SamePath(const char* a, const char* b)
-{
-    char x[PATH_BUFFER];
-    char y[PATH_BUFFER];
-    CopyText(x, a, sizeof x);
-    CopyText(y, b, sizeof y);
-    CutTrailingBackslash(x);
-    CutTrailingBackslash(y);
-    return x[0] && SameText(x, y);
-}
-
-// A tree walk never takes on a drive's root or one of the folders the system
-// and every user depend on, whatever a damaged log says.
-static bool IsProtectedFolder(const char* folder)
-{
-    int length = TextLength(folder);
-    if (length <= 3 && length >= 2 && folder[1] == ':')
-        return true;
-    if (SamePath(folder, g_windowsDir))
-        return true;
-    char known[MAX_PATH];
-    if (GetSystemDirectoryA(known, sizeof known) && SamePath(folder, known))
-        return true;
-    static const int shellFolders[] = {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86,
-                                       CSIDL_PROFILE};
-    for (int csidl : shellFolders) {
-        known[0] = 0;
-        if (SHGetFolderPathA(0, csidl, 0, SHGFP_TYPE_CURRENT, known) == S_OK &&
-            SamePath(folder, known))
-            return true;
-    }
-    // A 32-bit program on 64-bit Windows is shown only the 32-bit Program
-    // Files; the 64-bit one is named in the registry's 64-bit view.
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0,
-                      KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) == ERROR_SUCCESS) {
-        DWORD size = sizeof known - 1;
-        known[0] = 0;
-        bool found = RegQueryValueExA(key, "ProgramFilesDir", 0, 0, (BYTE*)known, &size) ==
-                     ERROR_SUCCESS;
-        RegCloseKey(key);
-        known[found && size < sizeof known ? size : 0] = 0;
-        if (found && SamePath(folder, known))
-            return true;
-    }
-    return false;
-}
-
+// The walk judges every folder before it lists files in it, enters it or
+// removes it, by the system's spelling of it: a protected folder, or one
+// that holds one, is left alone, and the rest of the entry goes on. A
+// junction or symbolic link is never followed: at most the link goes.
 void RemoveMatching(const char* path, bool recursive, int mode)
 {
     char dir[PATH_BUFFER];
@@ -101,6 +44,14 @@ void RemoveMatching(const char* path, bool recursive, int mode)
     if (TextLength(dir) == 2 && dir[1] == ':')
         AppendText(dir, "\\", sizeof dir);
 
+    // Files are listed in dir for our own wildcards and for the system's
+    // ("a*.tmp" goes to the system unchanged): either way dir is emptied.
+    bool systemWildcard = false;
+    for (const char* p = name; *p; ++p)
+        if (*p == '*' || *p == '?')
+            systemWildcard = true;
+    if ((pattern.wildcard || systemWildcard) && IsFolderRefused(dir[0] ? dir : "."))
+        return;
     char search[PATH_BUFFER];
     if (pattern.wildcard) {
         // never a wildcard in a drive's root or in a path without folder
@@ -122,11 +73,16 @@ void RemoveMatching(const char* path, bool recursive, int mode)
         if (TextLength(dir) + 1 + TextLength(found.cFileName) >= PATH_BUFFER)
             continue;
         char full[PATH_BUFFER];
-        JoinPath(full, dir, found.cFileName, sizeof full);
+        if (dir[0])
+            JoinPath(full, dir, found.cFileName, sizeof full);
+        else
+            CopyText(full, found.cFileName, sizeof full);  // relative, as the log wrote it
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (!recursive || SameText(found.cFileName, ".") || SameText(found.cFileName, ".."))
+            if (!recursive || SameText(found.cFileName, ".") || SameText(found.cFileName, "..") ||
+                IsFolderRefused(full))
                 continue;
-            if (mode != MODE_OFFER) {
+            bool link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+            if (mode != MODE_OFFER && !link) {
                 JoinPath(search, full, "\\*.*", sizeof search);
                 if (TextLength(full) + 4 < PATH_BUFFER)
                     RemoveMatching(search, recursive, mode);
@@ -150,6 +106,10 @@ static bool ReadFileEntry(char* path, int* mode)
     char field[64];
     if (!ReadEntryField(path, 0, PATH_BUFFER))
         return false;
+    // either slash separates, as everywhere in the system
+    for (char* p = path; *p; ++p)
+        if (*p == '/')
+            *p = '\\';
     ReadEntryField(field, 1, sizeof field);
     *mode = ParseNumber(field) & 0xFF;
     return true;
@@ -167,18 +127,6 @@ void RemoveTree()
 {
     char path[PATH_BUFFER];
     int mode;
-    if (!ReadFileEntry(path, &mode))
-        return;
-    // the folder the walk would take on: the named one, or a pattern's folder
-    char name[PATH_BUFFER];
-    FilePattern pattern;
-    LastComponent(path, name, sizeof name);
-    ParsePattern(name, &pattern);
-    char folder[PATH_BUFFER];
-    CopyText(folder, path, sizeof folder);
-    if (pattern.wildcard)
-        StripLastComponent(folder);
-    if (IsProtectedFolder(folder))
-        return;
-    RemoveMatching(path, true, mode);
+    if (ReadFileEntry(path, &mode))
+        RemoveMatching(path, true, mode);
 }

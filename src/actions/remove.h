@@ -20,6 +20,3 @@ bool MarkHandled(const char* path);
 void RemoveMatching(const char* path, bool recursive, int mode);
 // Deletes, offers or asks about one file, once per run.
 void RemoveOneFile(const char* path, int mode);
-// Clears a file's attributes and, for a font, removes the font resource and
-// tells every window, before the file is deleted.
-void ReleaseFileForDeletion(const char* path);

@@ -1,6 +1,7 @@
 // The list of files left for the user, and deleting them from it.
 #include "ui/dialog.h"
-#include "actions/remove.h"
+#include "actions/guard.h"
+#include "common/erase.h"
 #include "common/files.h"
 #include "common/globals.h"
 #include "common/message.h"
@@ -8,14 +9,15 @@
 #include "log/log.h"
 #include "resource.h"
 
-// Removes the folders above a deleted file for as long as they are empty.
+// Removes the folders above a deleted file for as long as they are empty,
+// stopping at a protected folder (an empty Documents folder stays).
 static void RemoveEmptyParents(const char* path)
 {
     char folder[SCRATCH_BUFFER];
     CopyText(folder, path, sizeof folder);
     for (;;) {
         StripLastComponent(folder);
-        if (!folder[0] || !RemoveDirectoryA(folder))
+        if (!folder[0] || IsFolderRefused(folder) || !RemoveDirectoryA(folder))
             return;
     }
 }
@@ -32,9 +34,8 @@ void DeleteListedFile(int index)
         SendMessageA(list, LB_GETTEXT, (WPARAM)index, (LPARAM)path);
 
     if (path[0] && FileExists(path)) {
-        ReleaseFileForDeletion(path);
         for (;;) {
-            if (DeleteFileA(path)) {
+            if (EraseFile(path)) {
                 RemoveEmptyParents(path);
                 break;
             }

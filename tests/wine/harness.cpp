@@ -116,6 +116,9 @@ static void RequireSealedPrefix()
 
 std::string ProgramFile(Build build)
 {
+    // another build of the program, to show that a test catches it
+    if (const char* other = getenv("UNINS_PROGRAM"))
+        return other;
     return build == Build::Twin64 ? UNINS_BUILD_DIR "/win64/unins.exe"
                                   : UNINS_BUILD_DIR "/win32/unins.exe";
 }

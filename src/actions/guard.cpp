@@ -1,0 +1,127 @@
+#include "actions/guard.h"
+#include "common/globals.h"
+#include "common/text.h"
+
+static char s_protected[PROTECTED_ROOM][PATH_BUFFER];
+static int s_protectedCount;
+
+// Length of the root: "C:" of a drive path, "\\server\share" of a share,
+// 0 for anything else.
+static int RootLength(const char* path)
+{
+    if (path[0] && path[1] == ':')
+        return 2;
+    if (path[0] == '\\' && path[1] == '\\') {
+        int i = 2;
+        for (int parts = 0; parts < 2; ++parts) {
+            while (path[i] == '\\')
+                ++i;
+            while (path[i] && path[i] != '\\')
+                ++i;
+        }
+        return i;
+    }
+    return 0;
+}
+
+bool CanonicalPath(const char* path, char* dest, int destSize)
+{
+    char work[SCRATCH_BUFFER];
+    if (TextLength(path) >= (int)sizeof work || destSize < 3)
+        return false;
+    for (int i = 0;; ++i) {
+        work[i] = path[i] == '/' ? '\\' : path[i];
+        if (!path[i])
+            break;
+    }
+    // "\\?\C:\..." and "\\.\C:\..." name what "C:\..." names, and
+    // "\\?\UNC\server\share" what "\\server\share" names
+    if (work[0] == '\\' && work[1] == '\\' && (work[2] == '?' || work[2] == '.') &&
+        work[3] == '\\') {
+        int skip = 4;
+        if ((work[4] == 'U' || work[4] == 'u') && (work[5] == 'N' || work[5] == 'n') &&
+            (work[6] == 'C' || work[6] == 'c') && work[7] == '\\')
+            skip = 6;  // keeps "\\" before the server: "C\" becomes "\\"
+        int i = 0;
+        for (; work[i + skip]; ++i)
+            work[i] = work[i + skip];
+        work[i] = 0;
+        if (skip == 6)
+            work[0] = '\\';
+    }
+    int root = RootLength(work);
+    if (root + 1 > destSize)
+        return false;
+    for (int i = 0; i < root; ++i)
+        dest[i] = work[i];
+    int used = root;
+    // component by component: "." is dropped, ".." takes back the last one
+    const char* p = work + root;
+    while (*p) {
+        while (*p == '\\')
+            ++p;
+        const char* start = p;
+        while (*p && *p != '\\')
+            ++p;
+        int length = int(p - start);
+        if (length == 0 || (length == 1 && start[0] == '.'))
+            continue;
+        if (length == 2 && start[0] == '.' && start[1] == '.') {
+            while (used > root && dest[used - 1] != '\\')
+                --used;
+            if (used > root)
+                --used;  // the backslash before it
+            continue;
+        }
+        if (used + 1 + length + 1 > destSize)
+            return false;
+        dest[used++] = '\\';
+        for (int i = 0; i < length; ++i)
+            dest[used++] = start[i];
+    }
+    dest[used] = 0;
+    return true;
+}
+
+void ClearProtectedFolders()
+{
+    s_protectedCount = 0;
+}
+
+bool AddProtectedFolder(const char* path)
+{
+    if (s_protectedCount == PROTECTED_ROOM)
+        return false;
+    char* slot = s_protected[s_protectedCount];
+    if (!path[0] || !CanonicalPath(path, slot, PATH_BUFFER))
+        return true;  // nothing to protect
+    ++s_protectedCount;
+    return true;
+}
+
+int ProtectedFolderCount()
+{
+    return s_protectedCount;
+}
+
+// True when folder is inner or lies below it (ignoring case).
+static bool SameOrBelow(const char* folder, const char* inner)
+{
+    int length = TextLength(inner);
+    if (TextLength(folder) < length || (folder[length] && folder[length] != '\\'))
+        return false;
+    char head[PATH_BUFFER];
+    CopyText(head, folder, length + 1);
+    return SameText(head, inner);
+}
+
+bool IsProtectedCanonical(const char* canonical)
+{
+    int root = RootLength(canonical);
+    if (!canonical[0] || root == 0 || !canonical[root])
+        return true;  // a root, or nothing the system can name
+    for (int i = 0; i < s_protectedCount; ++i)
+        if (SameOrBelow(s_protected[i], canonical))
+            return true;
+    return false;
+}

@@ -1,0 +1,91 @@
+// The protected-folder decision: one spelling for every path, and a folder
+// refused when it is, or holds, a protected one.
+#include "actions/guard.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+static std::string Canonical(const char* path)
+{
+    char out[512];
+    return CanonicalPath(path, out, sizeof out) ? out : "<too long>";
+}
+
+TEST(Guard, CanonicalSpellings)
+{
+    struct Row {
+        const char* path;
+        const char* canonical;
+    } rows[] = {
+        {"C:\\Windows", "C:\\Windows"},
+        {"C:\\Windows\\", "C:\\Windows"},
+        {"c:/windows/", "c:\\windows"},
+        {"C:\\\\Windows\\\\\\System32", "C:\\Windows\\System32"},
+        {"C:\\Windows\\.\\System32\\.", "C:\\Windows\\System32"},
+        {"C:\\Windows\\..", "C:"},
+        {"C:\\Windows\\..\\..\\..", "C:"},
+        {"C:\\", "C:"},
+        {"C:", "C:"},
+        {"C:\\Program Files\\App\\..\\..\\Users\\bob", "C:\\Users\\bob"},
+        {"\\\\?\\C:\\Windows\\", "C:\\Windows"},
+        {"\\\\.\\C:\\Windows", "C:\\Windows"},
+        {"\\\\?\\UNC\\server\\share\\dir", "\\\\server\\share\\dir"},
+        {"\\\\server\\share\\dir\\..\\", "\\\\server\\share"},
+        {"\\\\server\\share\\..\\..", "\\\\server\\share"},
+        {"C:\\App\\...\\x", "C:\\App\\...\\x"},  // three dots are a name
+    };
+    for (auto& r : rows)
+        EXPECT_EQ(r.canonical, Canonical(r.path)) << r.path;
+
+    std::string huge = "C:\\" + std::string(600, 'a');
+    EXPECT_EQ("<too long>", Canonical(huge.c_str()));
+    char small[8];
+    EXPECT_FALSE(CanonicalPath("C:\\Windows", small, sizeof small));
+}
+
+TEST(Guard, RefusesProtectedFoldersTheirParentsAndRoots)
+{
+    ClearProtectedFolders();
+    for (auto folder : {"C:\\windows", "C:\\windows\\system32", "C:\\users\\bob\\Documents",
+                        "C:\\users\\bob", "C:\\Program Files\\", "D:\\Data\\Shared"})
+        ASSERT_TRUE(AddProtectedFolder(folder));
+    EXPECT_EQ(6, ProtectedFolderCount());
+
+    struct Row {
+        const char* canonical;
+        bool refused;
+    } rows[] = {
+        {"C:", true},                           // every drive's root
+        {"E:", true},
+        {"\\\\server\\share", true},
+        {"C:\\Windows", true},                  // any case
+        {"C:\\WINDOWS\\SYSTEM32", true},
+        {"C:\\Users", true},                    // holds a profile
+        {"C:\\users\\Bob", true},
+        {"C:\\Users\\bob\\Documents", true},
+        {"D:\\Data", true},                     // holds one at depth two
+        {"C:\\Windows\\MyApp", false},          // inside, but holds none
+        {"C:\\Users\\bob\\Documents\\My App", false},
+        {"C:\\Users\\bobby", false},            // a longer name is another folder
+        {"C:\\Program Files\\App", false},
+        {"C:\\Program", false},
+        {"D:\\Data\\Other", false},
+        {"relative\\dir", true},                // nothing the guard can judge
+        {"", true},
+    };
+    for (auto& r : rows)
+        EXPECT_EQ(r.refused, IsProtectedCanonical(r.canonical)) << r.canonical;
+}
+
+TEST(Guard, TableHasRoomForManyProfilesThenRefusesMore)
+{
+    ClearProtectedFolders();
+    int added = 0;
+    while (AddProtectedFolder(("C:\\Users\\user" + std::to_string(added)).c_str()))
+        ++added;
+    EXPECT_EQ(PROTECTED_ROOM, added);
+    EXPECT_TRUE(IsProtectedCanonical("C:\\Users\\user95"));
+    ClearProtectedFolders();
+    EXPECT_FALSE(IsProtectedCanonical("C:\\Users\\user95"));
+}
