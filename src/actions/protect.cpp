@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include "actions/guard.h"
-#include "actions/remove.h"
 #include "common/globals.h"
 #include "common/text.h"
 
@@ -42,24 +41,23 @@ static void Protect(const char* path)
         AddProtectedFolder(canonical);
 }
 
-// A text value of HKEY_LOCAL_MACHINE, environment strings expanded.
-static void ProtectRegistryFolder(const char* subkey, const char* value, REGSAM view)
+// A folder named by a text value of HKEY_LOCAL_MACHINE, environment strings
+// expanded; false when there is none.
+static bool ReadRegistryFolder(const char* subkey, const char* value, REGSAM view, char* folder)
 {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
-        return;
+        return false;
     char text[PATH_BUFFER];
     DWORD size = sizeof text - 1;
     DWORD type = 0;
     LONG status = RegQueryValueExA(key, value, 0, &type, (BYTE*)text, &size);
     RegCloseKey(key);
     if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
-        return;
+        return false;
     text[size < sizeof text ? size : sizeof text - 1] = 0;
-    char expanded[PATH_BUFFER];
-    DWORD length = ExpandEnvironmentStringsA(text, expanded, sizeof expanded);
-    if (length && length <= sizeof expanded)
-        Protect(expanded);
+    DWORD length = ExpandEnvironmentStringsA(text, folder, PATH_BUFFER);
+    return length && length <= PATH_BUFFER;
 }
 
 // The folder of the user profiles and every profile in it.
@@ -124,26 +122,17 @@ static void LoadProtectedFolders()
     static const char* const programFolders[] = {"ProgramFilesDir", "CommonFilesDir",
                                                  "ProgramW6432Dir", "CommonW6432Dir"};
     for (const char* value : programFolders) {
-        ProtectRegistryFolder(kCurrentVersion, value, KEY_WOW64_64KEY);
-        ProtectRegistryFolder(kCurrentVersion, value, 0);
+        if (ReadRegistryFolder(kCurrentVersion, value, KEY_WOW64_64KEY, path))
+            Protect(path);
+        if (ReadRegistryFolder(kCurrentVersion, value, 0, path))
+            Protect(path);
     }
 
     // the profiles: their folder from the registry, and the current
     // profile's parent folder
-    char profiles[PATH_BUFFER];
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
-                      0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
-        char text[PATH_BUFFER];
-        DWORD size = sizeof text - 1;
-        if (RegQueryValueExA(key, "ProfilesDirectory", 0, 0, (BYTE*)text, &size) == ERROR_SUCCESS) {
-            text[size < sizeof text ? size : sizeof text - 1] = 0;
-            DWORD length = ExpandEnvironmentStringsA(text, profiles, sizeof profiles);
-            if (length && length <= sizeof profiles)
-                ProtectProfiles(profiles);
-        }
-        RegCloseKey(key);
-    }
+    if (ReadRegistryFolder("Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
+                           "ProfilesDirectory", 0, path))
+        ProtectProfiles(path);
     path[0] = 0;
     if (folderPath && folderPath(0, CSIDL_PROFILE, 0, SHGFP_TYPE_CURRENT, path) == S_OK &&
         path[0]) {
