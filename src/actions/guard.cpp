@@ -17,7 +17,7 @@ static int RootLength(const char* path)
             while (path[i] == '\\')
                 ++i;
             while (path[i] && path[i] != '\\')
-                ++i;
+                i = int(NextChar(path + i) - path);
         }
         return i;
     }
@@ -29,11 +29,8 @@ bool CanonicalPath(const char* path, char* dest, int destSize)
     char work[SCRATCH_BUFFER];
     if (TextLength(path) >= (int)sizeof work || destSize < 3)
         return false;
-    for (int i = 0;; ++i) {
-        work[i] = path[i] == '/' ? '\\' : path[i];
-        if (!path[i])
-            break;
-    }
+    CopyText(work, path, sizeof work);
+    UseBackslashes(work);
     // "\\?\C:\..." and "\\.\C:\..." name what "C:\..." names, and
     // "\\?\UNC\server\share" what "\\server\share" names
     if (work[0] == '\\' && work[1] == '\\' && (work[2] == '?' || work[2] == '.') &&
@@ -62,15 +59,17 @@ bool CanonicalPath(const char* path, char* dest, int destSize)
             ++p;
         const char* start = p;
         while (*p && *p != '\\')
-            ++p;
+            p = NextChar(p);
         int length = int(p - start);
         if (length == 0 || (length == 1 && start[0] == '.'))
             continue;
         if (length == 2 && start[0] == '.' && start[1] == '.') {
-            while (used > root && dest[used - 1] != '\\')
-                --used;
-            if (used > root)
-                --used;  // the backslash before it
+            // back to the last backslash, found from the front: looking
+            // back, a trail byte 0x5C would pass for one
+            dest[used] = 0;
+            used = root + FindLastChar(dest + root, '\\');
+            if (used < root)
+                used = root;
             continue;
         }
         if (used + 1 + length + 1 > destSize)

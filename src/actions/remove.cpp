@@ -47,7 +47,7 @@ void RemoveMatching(const char* path, bool recursive, int mode)
     // Files are listed in dir for our own wildcards and for the system's
     // ("a*.tmp" goes to the system unchanged): either way dir is emptied.
     bool systemWildcard = false;
-    for (const char* p = name; *p; ++p)
+    for (const char* p = name; *p; p = NextChar(p))
         if (*p == '*' || *p == '?')
             systemWildcard = true;
     if ((pattern.wildcard || systemWildcard) && IsFolderRefused(dir[0] ? dir : "."))
@@ -107,9 +107,7 @@ static bool ReadFileEntry(char* path, int* mode)
     if (!ReadEntryField(path, 0, PATH_BUFFER))
         return false;
     // either slash separates, as everywhere in the system
-    for (char* p = path; *p; ++p)
-        if (*p == '/')
-            *p = '\\';
+    UseBackslashes(path);
     ReadEntryField(field, 1, sizeof field);
     *mode = ParseNumber(field) & 0xFF;
     return true;

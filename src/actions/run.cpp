@@ -87,7 +87,7 @@ static void ShortenProgramPath(char* command)
         return;
     int close = 1;
     while (command[close] && command[close] != '"')
-        ++close;
+        close = int(NextChar(command + close) - command);
     if (!command[close])
         return;
     char path[PATH_BUFFER];

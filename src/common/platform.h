@@ -58,3 +58,7 @@ int PlatMessageBox(HWND owner, const char* text, const char* caption, unsigned s
 [[noreturn]] void PlatExitProcess(unsigned code);
 
 void PlatSleep(DWORD milliseconds);
+
+// True when c opens a double-byte character in the system's ANSI code page
+// (IsDBCSLeadByte); never in single-byte code pages.
+bool PlatIsLeadByte(unsigned char c);

@@ -1,6 +1,7 @@
 // The seam on the host, for unit tests, sanitizers and fuzzing. Text
 // comparison folds ASCII case only (the tests use ASCII names); boxes are
-// recorded and answered from a preset answer.
+// recorded and answered from a preset answer; lead bytes follow the code
+// page the test sets.
 #include "common/platform.h"
 #include "common/platform_host.h"
 
@@ -21,6 +22,7 @@ static std::string s_boxText;
 static std::string s_boxCaption;
 static unsigned s_boxStyle;
 static HWND s_boxOwner;
+static unsigned s_codePage = 1252;
 
 static int FoldCase(unsigned char c)
 {
@@ -188,4 +190,14 @@ long HostSleepCount()
 unsigned long HostSleepTotal()
 {
     return s_sleepTotal;
+}
+
+void HostSetCodePage(unsigned codePage)
+{
+    s_codePage = codePage;
+}
+
+bool PlatIsLeadByte(unsigned char c)
+{
+    return s_codePage == 932 && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC));
 }

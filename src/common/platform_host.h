@@ -16,3 +16,6 @@ HWND HostLastMessageOwner();
 void HostResetSleeps();
 long HostSleepCount();
 unsigned long HostSleepTotal();
+// The ANSI code page of the lead-byte test: 1252 (no lead bytes, the
+// default) or 932 (lead bytes 0x81-0x9F and 0xE0-0xFC).
+void HostSetCodePage(unsigned codePage);

@@ -63,3 +63,8 @@ void PlatSleep(DWORD milliseconds)
 {
     Sleep(milliseconds);
 }
+
+bool PlatIsLeadByte(unsigned char c)
+{
+    return IsDBCSLeadByte(c) != 0;
+}

@@ -27,33 +27,48 @@ void AppendText(char* dest, const char* src, int destSize)
         CopyText(dest + used, src, destSize - used);
 }
 
+const char* NextChar(const char* p)
+{
+    return p + (PlatIsLeadByte(*p) && p[1] ? 2 : 1);
+}
+
+int FindLastChar(const char* text, char c)
+{
+    int last = -1;
+    for (const char* p = text; *p; p = NextChar(p))
+        if (*p == c)
+            last = int(p - text);
+    return last;
+}
+
+void UseBackslashes(char* path)
+{
+    for (char* p = path; *p; p = const_cast<char*>(NextChar(p)))
+        if (*p == '/')
+            *p = '\\';
+}
+
 int CopyField(char* dest, const char* text, int n, int destSize)
 {
     // Quotes toggle from the very start of the text, also in earlier fields.
     bool quoted = false;
+    int separators = 0;
+    const char* start = text;
     const char* p = text;
-    for (int separators = 0; separators < n; ++p) {
-        if (!*p) {
-            // fewer than n separators: the whole text is the field
-            CopyText(dest, text, destSize);
-            return TextLength(text);
+    for (; *p; p = NextChar(p)) {
+        if (*p == '"') {
+            quoted = !quoted;
+        } else if (*p == ',' && !quoted) {
+            if (separators == n)
+                break;
+            if (++separators == n)
+                start = p + 1;
         }
-        if (*p == '"')
-            quoted = !quoted;
-        else if (*p == ',' && !quoted)
-            ++separators;
     }
-    int length = 0;
-    for (; *p; ++p, ++length) {
-        if (*p == '"')
-            quoted = !quoted;
-        else if (*p == ',' && !quoted)
-            break;
-        if (length < destSize - 1)
-            dest[length] = *p;
-    }
-    if (destSize > 0)
-        dest[length < destSize - 1 ? length : destSize - 1] = 0;
+    if (separators < n)
+        start = text;  // fewer than n separators: the whole text is the field
+    int length = int(p - start);
+    CopyText(dest, start, length < destSize ? length + 1 : destSize);
     return length;
 }
 
@@ -68,8 +83,8 @@ char* JoinPath(char* dest, const char* dir, const char* name, int destSize)
     // Built aside first so that dest may be one of the inputs.
     char joined[PLAT_FORMAT_MAX];
     CopyText(joined, dir, sizeof joined);
-    int length = TextLength(joined);
-    if (length == 0 || joined[length - 1] != '\\')
+    int slash = FindLastChar(joined, '\\');
+    if (slash < 0 || joined[slash + 1])
         AppendText(joined, "\\", sizeof joined);
     AppendText(joined, name[0] == '\\' ? name + 1 : name, sizeof joined);
     CopyText(dest, joined, destSize);
@@ -78,37 +93,26 @@ char* JoinPath(char* dest, const char* dir, const char* name, int destSize)
 
 void StripLastComponent(char* path)
 {
-    int i = TextLength(path) - 1;
-    while (i >= 1 && path[i] != '\\')
-        --i;
-    if (i >= 1)
-        path[i] = 0;
-    else
-        path[0] = 0;
+    // a backslash in the first place does not count
+    int i = FindLastChar(path, '\\');
+    path[i >= 1 ? i : 0] = 0;
 }
 
 void CutTrailingBackslash(char* path)
 {
-    int length = TextLength(path);
-    if (length > 0 && path[length - 1] == '\\')
-        path[length - 1] = 0;
+    int i = FindLastChar(path, '\\');
+    if (i >= 0 && !path[i + 1])
+        path[i] = 0;
 }
 
 void LastComponent(const char* path, char* dest, int destSize)
 {
-    const char* last = path;
-    for (const char* p = path; *p; ++p)
-        if (*p == '\\')
-            last = p + 1;
-    CopyText(dest, last, destSize);
+    CopyText(dest, path + FindLastChar(path, '\\') + 1, destSize);
 }
 
 int SplitExtension(const char* name, char* base, char* ext, int partSize)
 {
-    int dot = -1;
-    for (int i = 0; name[i]; ++i)
-        if (name[i] == '.')
-            dot = i;
+    int dot = FindLastChar(name, '.');
     if (dot < 0) {
         CopyText(base, name, partSize);
         CopyText(ext, "", partSize);

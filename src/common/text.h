@@ -10,6 +10,17 @@ void CopyText(char* dest, const char* src, int destSize);
 // Appends src to the text in dest, within destSize bytes.
 void AppendText(char* dest, const char* src, int destSize);
 
+// Double-byte code pages: a lead byte and the byte after it are one
+// character, and that second byte may be a backslash, a comma or any byte
+// the routines below look for. They step character by character, as
+// CharNextA does, and never take a trail byte for a separator.
+// The character after the one at p, which must not be the end of the text.
+const char* NextChar(const char* p);
+// Index of the last character c of text, or -1.
+int FindLastChar(const char* text, char c);
+// Turns every slash character of path into a backslash.
+void UseBackslashes(char* path);
+
 // Field n of an entry text (the text after the type letter). Commas inside
 // double quotes do not separate; quotes stay in the field. A text with fewer
 // than n separators yields the whole text. Returns dest.

@@ -29,7 +29,7 @@ void ParseCommandLine(const char* commandLine, const char* programPath,
         p += TextLength(programPath);
     } else {
         bool quoted = false;
-        for (; *p; ++p) {
+        for (; *p; p = NextChar(p)) {
             if (*p == '"')
                 quoted = !quoted;
             else if (*p == ' ' && !quoted)
@@ -41,7 +41,7 @@ void ParseCommandLine(const char* commandLine, const char* programPath,
     while (*p == ' ' || *p == '"')
         ++p;
     CopyText(argument, p, argumentSize);
-    int length = TextLength(argument);
-    if (length > 0 && argument[length - 1] == '"')
-        argument[length - 1] = 0;
+    int quote = FindLastChar(argument, '"');
+    if (quote >= 0 && !argument[quote + 1])
+        argument[quote] = 0;
 }
