@@ -129,14 +129,20 @@ std::string FixtureFile(Build build, const std::string& name)
            "/tests/fixtures/" + name;
 }
 
-static std::vector<std::string> WineEnvironment()
+static std::vector<std::string> WineEnvironment(const std::string& locale = "")
 {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         std::string s = *e;
         if (s.rfind("WINE", 0) == 0 || s.rfind("DISPLAY=", 0) == 0 || s.rfind("HOME=", 0) == 0)
             continue;
+        if (!locale.empty() && (s.rfind("LANG=", 0) == 0 || s.rfind("LC_", 0) == 0))
+            continue;
         env.push_back(s);
+    }
+    if (!locale.empty()) {
+        env.push_back("LANG=" + locale);
+        env.push_back("LC_ALL=" + locale);
     }
     // a throwaway home, so that Wine never links the prefix to the real one
     env.push_back("HOME=" + WineDir() + "/home");
@@ -148,7 +154,8 @@ static std::vector<std::string> WineEnvironment()
     return env;
 }
 
-static int Spawn(const std::vector<std::string>& args, int* in, int* out)
+static int Spawn(const std::vector<std::string>& args, int* in, int* out,
+                 const std::string& locale = "")
 {
     int toChild[2], fromChild[2];
     posix_spawn_file_actions_t actions;
@@ -173,7 +180,7 @@ static int Spawn(const std::vector<std::string>& args, int* in, int* out)
     for (auto& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    std::vector<std::string> env = WineEnvironment();
+    std::vector<std::string> env = WineEnvironment(locale);
     std::vector<char*> envp;
     for (auto& e : env)
         envp.push_back(const_cast<char*>(e.c_str()));
@@ -208,14 +215,18 @@ static int RunAndWait(const std::vector<std::string>& args, int seconds)
 
 // ---- Driver ----
 
-Driver::Driver()
+Driver::Driver() : Driver(std::string()) {}
+
+Driver::Driver(const std::string& locale)
 {
     signal(SIGPIPE, SIG_IGN);
     RequireSealedPrefix();
     if (SuiteBuild() == Build::Shipped32)
-        pid_ = Spawn({kWine32, UNINS_BUILD_DIR "/win32/tools/driver/driver.exe"}, &in_, &out_);
+        pid_ = Spawn({kWine32, UNINS_BUILD_DIR "/win32/tools/driver/driver.exe"}, &in_, &out_,
+                     locale);
     else
-        pid_ = Spawn({kWine64, UNINS_BUILD_DIR "/win64/tools/driver/driver.exe"}, &in_, &out_);
+        pid_ = Spawn({kWine64, UNINS_BUILD_DIR "/win64/tools/driver/driver.exe"}, &in_, &out_,
+                     locale);
     EXPECT_GT(pid_, 0) << "cannot start the UI driver";
 }
 
@@ -485,6 +496,12 @@ std::string Driver::ShortPath(const std::string& path)
 {
     auto a = Call({"shortpath", path});
     return IsOk(a) ? Fields(a.back()).at(1) : "<none>";
+}
+
+int Driver::CodePage()
+{
+    auto a = Call({"acp"});
+    return IsOk(a) ? std::stoi(Fields(a.back()).at(1)) : -1;
 }
 
 void Driver::RegDeleteTree(const std::string& key)

@@ -64,6 +64,11 @@ enum { YES = 6, NO = 7, OK = 1, CANCEL = 2 };
 class Driver {
 public:
     Driver();
+    // A driver, and every program it starts, in this Unix locale (LANG and
+    // LC_ALL): Wine takes a process's ANSI code page from it at the start,
+    // and a program inherits it from the process that starts it.
+    // "ja_JP.UTF-8" gives code page 932.
+    explicit Driver(const std::string& locale);
     ~Driver();
     // Sends one command line (fields joined by tabs) and returns the answer.
     std::vector<std::string> Call(const std::vector<std::string>& fields, int seconds = 120);
@@ -95,6 +100,8 @@ public:
     void RegDeleteTree(const std::string& key);
     // GetShortPathNameA of the path, as the program under test gets it.
     std::string ShortPath(const std::string& path);
+    // The driver's ANSI code page (GetACP).
+    int CodePage();
 
 private:
     int pid_ = -1;

@@ -3,7 +3,8 @@
 // command per line, fields separated by tabs. Every answer ends with a line
 // holding a single ".". It starts programs, waits for them, reads and answers
 // message boxes, reads the progress dialog and clicks its buttons as a person
-// would, holds files open, and reads and writes the registry.
+// would, holds files open, and reads and writes the registry. Texts are in
+// the driver's ANSI code page, which its programs share.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -640,6 +641,8 @@ int main()
             Reply(n && n < MAX_PATH ? "ok\t" + std::string(path) : "error\tno short path");
         } else if (c == "makewindow")
             CmdMakeWindow(f);
+        else if (c == "acp")
+            Reply("ok\t" + std::to_string(GetACP()));
         else if (c == "windowevents")
             Reply("ok\t" + std::to_string(s_minimised) + "\t" + std::to_string(s_restored));
         else if (c == "sleep") {
