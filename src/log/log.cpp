@@ -125,10 +125,8 @@ static void AddLine(char* line, bool removalStage)
         LOAD_NOTE(start, LOAD_MESSAGE_ZERO);
     int index = FindMessage(order);
     if (index == NO_MESSAGE) {
-        if (g_messages.count >= MESSAGE_ROOM) {
-            LOAD_NOTE(start, LOAD_MESSAGE_FULL);
+        if (g_messages.count >= MESSAGE_ROOM)
             return;
-        }
         index = g_messages.count++;
         g_messages.ids[index] = (unsigned short)order;
     }

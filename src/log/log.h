@@ -61,15 +61,15 @@ extern NameSet g_logLines;       // entry texts seen so far (removal stage)
 extern int g_counters[COUNTER_COUNT];
 
 // Builds that are not shipped (the host build, the log checker) can watch
-// the loader: it reports each line it does not store as an action or a
-// message, with the line's start in the log buffer. The shipped program
-// compiles none of this.
+// the loader: it reports each line it ignores or drops, with the line's
+// start in the log buffer (a line numbered 0 is kept as message 0, which
+// nothing shows: it counts as dropped). The shipped program compiles none
+// of this.
 enum {
     LOAD_NOT_ENTRY = 1,    // first character a digit, or second not a digit
     LOAD_DROP_NUMBER,      // numbered 65535, or a number that wrapped negative
     LOAD_MESSAGE_ZERO,     // numbered 0: a duplicate, or a letter never numbered
     LOAD_BEYOND_LIMIT,     // the entry array already holds MAX_ENTRIES
-    LOAD_MESSAGE_FULL,     // no slot left for another message id
     LOAD_NO_LINE_END,      // the last line has no line end
 };
 #ifdef UNINS_LOAD_OBSERVER

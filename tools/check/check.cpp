@@ -636,11 +636,6 @@ static void CheckLines()
             if (!beyond++)
                 firstBeyond = line;
             break;
-        case LOAD_MESSAGE_FULL:
-            s_dropped.push_back({line, "message-table-full"});
-            Warn(line, "message-table-full",
-                 Format("no room for another message id (%d at most): ignored", MESSAGE_ROOM));
-            break;
         default:
             break;
         }
