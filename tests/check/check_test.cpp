@@ -177,8 +177,12 @@ TEST(Check, MissingMessagesFollowThePlan)
 TEST(Check, EntriesBeyondTheLimitAreDroppedAndNamedOnce)
 {
     std::string log = kMessages;
-    for (int i = 0; i < 20001; ++i)
-        log += "P0,C:\\App\\f" + std::to_string(i) + ".txt,0\n";
+    char line[64];
+    for (int i = 0; i < 20001; ++i) {
+        // in sorted order, so that the loader's set of lines grows at its end
+        snprintf(line, sizeof line, "P0,C:\\App\\f%05d.txt,0\n", i);
+        log += line;
+    }
     Result result = Check(TempLog(log));
     EXPECT_EQ(WarningLine(result.output, "beyond-limit"), kFirstLine + 19999);
     EXPECT_NE(result.output.find("this line and 1 more are dropped"), std::string::npos);
