@@ -120,7 +120,9 @@ const Row kRows[] = {
     {"protected-folder", 1, "U0,C:\\Program Files\\*.*,1\n"},
     {"protected-folder", 1, "U0,C:\\Users\\bob\\AppData,1\n"},
     {"protected-folder", 1, "U0,C:\\App\\..\\Program Files (x86),1\n"},
-    {"protected-folder", -1, "U0,C:\\Program Files\\App,1\nU0,C:\\Users\\bob\\AppData\\Roaming\\App,1\n"},
+    {"protected-folder", 1, "P0,C:\\Windows\\*.log,0\n"},
+    {"protected-folder", -1, "U0,C:\\Program Files\\App,1\nU0,C:\\Users\\bob\\AppData\\Roaming\\App,1\n"
+                             "P0,C:\\Windows\\setup.log,0\n"},
     {"order-collision", 2, "P0,C:\\App\\a.txt,0\nP30001,C:\\App\\b.txt,0\n"},
     {"order-collision", -1, "P30001,C:\\App\\b.txt,0\nP0,C:\\App\\a.txt,0\n"},
     {"before-dialog", 1, "P14999,C:\\App\\a.txt,0\n"},

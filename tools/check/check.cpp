@@ -381,8 +381,8 @@ static void CheckFields(const Action& a)
         Warn(a.line, "root-key", "root key code is not 0 to 3: the entry does nothing");
 }
 
-// P and U: wildcards where the program refuses them, and folders the guard
-// refuses. Returns why nothing happens, or empty.
+// P and U: wildcards where the program refuses them, and folders the
+// protected-folder guard refuses. Returns why nothing happens, or empty.
 static std::string CheckPaths(const Action& a)
 {
     if (a.letter != 'P' && a.letter != 'U')
@@ -408,9 +408,10 @@ static std::string CheckPaths(const Action& a)
              "wildcard in a drive's root: " + path + " is refused and the entry does nothing");
         return "refused: wildcard in a drive's root";
     }
-    if (a.letter != 'U')
+    // the guard judges the folder a pattern lists, and the folder a U entry
+    // walks; a P entry naming one file is not judged
+    if (a.letter != 'U' && !wildcard)
         return "";
-    // the guard judges the folder the walk lists or enters
     std::string folder = wildcard ? std::string(dir) : path;
     char canonical[PATH_BUFFER];
     if (!CanonicalPath(folder.c_str(), canonical, sizeof canonical))
