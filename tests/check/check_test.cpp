@@ -176,6 +176,32 @@ TEST(Check, MissingMessagesFollowThePlan)
               std::string::npos);
 }
 
+// A field one character longer than the program's buffer takes skips the
+// entry (a D argument is cut); one that just fits is read whole.
+TEST(Check, FieldsLongerThanTheProgramReadsAreNamed)
+{
+    struct {
+        const char* head;
+        int fits;  // the longest field the program reads
+        const char* tail;
+    } rows[] = {
+        {"P0,C:\\", 511 - 3, ",0"},
+        {"J0,1,Software\\App,", 127, ""},
+        {"M0,C:\\a.ini,Section,", 255, ""},
+        {"D0,C:\\x.dll,", 63, ",0"},
+        {"D0,C:\\x.dll,Entry,1,", 255, ""},
+    };
+    for (const auto& row : rows) {
+        for (int extra : {0, 1}) {
+            std::string log = std::string(kMessages) + row.head +
+                              std::string(row.fits + extra, 'a') + row.tail + "\n";
+            Result result = Check(TempLog(log));
+            EXPECT_EQ(WarningLine(result.output, "long-field"), extra ? kFirstLine : -1)
+                << row.head << " + " << row.fits + extra << "\n" << result.output;
+        }
+    }
+}
+
 TEST(Check, EntriesBeyondTheLimitAreDroppedAndNamedOnce)
 {
     std::string log = kMessages;

@@ -333,6 +333,51 @@ static std::string Describe(const Action& a)
 
 // ---- checks of one action ----
 
+// The buffers the program reads each field into: a field that does not fit
+// skips the whole entry, rather than naming something else; a D argument is
+// cut instead.
+struct FieldLimit {
+    char letter;
+    int field;
+    int size;  // terminator included
+};
+
+static const FieldLimit kFieldLimits[] = {
+    {'D', 0, PATH_BUFFER}, {'D', 1, 64},          {'E', 0, PATH_BUFFER}, {'J', 1, PATH_BUFFER},
+    {'J', 2, 128},         {'K', 0, PATH_BUFFER}, {'M', 0, PATH_BUFFER}, {'M', 1, PATH_BUFFER},
+    {'M', 2, 256},         {'P', 0, PATH_BUFFER}, {'U', 0, PATH_BUFFER},
+};
+enum { ARGUMENT_SIZE = 256 };
+
+static int FieldLength(const Action& a, int n)
+{
+    char field[8];
+    return CopyField(field, a.rest.c_str(), n, sizeof field);
+}
+
+static void CheckLengths(const Action& a)
+{
+    for (const FieldLimit& limit : kFieldLimits) {
+        int length = limit.letter == a.letter ? FieldLength(a, limit.field) : 0;
+        if (length >= limit.size)
+            Warn(a.line, "long-field",
+                 Format("field %d has %d characters, more than the %d the program reads: the "
+                        "entry is skipped",
+                        limit.field, length, limit.size - 1));
+    }
+    if (a.letter != 'D')
+        return;
+    int count = ParseNumber(Field(a.rest, 2).c_str());
+    for (int i = 0; i < count && i < 5; ++i) {
+        int length = FieldLength(a, 3 + i);
+        if (length >= ARGUMENT_SIZE)
+            Warn(a.line, "long-field",
+                 Format("argument %d has %d characters, more than the %d the program passes: it "
+                        "is cut",
+                        i + 1, length, ARGUMENT_SIZE - 1));
+    }
+}
+
 static void CheckFields(const Action& a)
 {
     int separators = Separators(a.rest);
@@ -683,6 +728,7 @@ static void CheckActions()
 {
     for (Action& a : s_actions) {
         CheckFields(a);
+        CheckLengths(a);
         if (a.letter == 'A' || !IsActionLetter(a.letter)) {
             if (!(a.letter >= 'a' && a.letter <= 'z'))
                 Warn(a.line, "unknown-letter",
