@@ -221,6 +221,18 @@ TEST(Check, EntriesBeyondTheLimitAreDroppedAndNamedOnce)
     EXPECT_EQ(Check(TempLog(log)).exitCode, 0);
 }
 
+// A folder the author's systems protect beyond the standard ones.
+TEST(Check, ProtectAddsAFolderToTheGuard)
+{
+    std::string log = TempLog(std::string(kMessages) + "U0,C:\\Tools\\App,1\n");
+    EXPECT_EQ(WarningLine(Check(log).output, "protected-folder"), -1);
+    EXPECT_EQ(WarningLine(Check(log, "--protect 'C:\\Tools\\App\\data'").output,
+                          "protected-folder"),
+              kFirstLine);
+    EXPECT_EQ(WarningLine(Check(log, "--protect 'C:\\Tools\\Apps'").output, "protected-folder"),
+              -1);
+}
+
 TEST(Check, ExitCodes)
 {
     EXPECT_EQ(Check(TempLog(std::string(kMessages) + "P0,C:\\App\\a.txt,0\n")).exitCode, 0);
