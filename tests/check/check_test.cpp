@@ -250,6 +250,10 @@ TEST(Check, SampleLogIsCleanAndPlannedInRunOrder)
     Result result = Check(UNINS_SOURCE_DIR "/tests/sample/SampleApp/uninstal.ini");
     EXPECT_EQ(result.exitCode, 0) << result.output;
     const std::string& out = result.output;
+    EXPECT_NE(out.find("\nCaption: Uninstall Sample App 1.0\nQuestion (message 43): Do you want to "
+                       "remove Sample App 1.0 and all of its components?\n"),
+              std::string::npos)
+        << out;
     size_t before = out.find("Before the dialog:"), dialog = out.find("In the dialog:");
     size_t call = out.find("  D  call Args1 in C:\\SampleApp\\bin\\sampleext.dll with 1 argument: "
                            "\"unregister\"");

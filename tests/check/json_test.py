@@ -52,6 +52,7 @@ expect("actions", actions, [
     (10, 64999, "U", "C:\\App,1", "dialog", []),
 ])
 expect("every action says what it does", all(a["does"] for a in plan["actions"]), True)
+expect("caption", plan["caption"], " App 1.0")  # no message 48
 messages = {m["id"]: m["text"] for m in plan["messages"]}
 expect("message 10", messages.get(10), "App 1.0")
 expect("message 0", messages.get(0), "C:\\App\\b.txt,0")

@@ -773,6 +773,22 @@ static void CheckActions()
 
 // ---- output ----
 
+// The caption of every box and of the dialog, and the launcher's question,
+// built as the program builds them.
+static std::string s_caption, s_question;
+
+static void BuildTexts()
+{
+    char title[TITLE_BUFFER], caption[TITLE_BUFFER], question[MESSAGE_TEXT_MAX + TITLE_BUFFER];
+    CopyText(title, GetMessageText(MSGID_PRODUCT), sizeof title);
+    const char* parts[2] = {GetMessageText(MSGID_CAPTION), title};
+    FormatText(caption, sizeof caption, "%s %s", parts, 2);
+    const char* arg = title;
+    FormatText(question, sizeof question, GetMessageText(MSGID_CONFIRM), &arg, 1);
+    s_caption = caption;
+    s_question = question;
+}
+
 static std::string Json(const std::string& text)
 {
     std::string out = "\"";
@@ -792,7 +808,8 @@ static std::string Json(const std::string& text)
 
 static void PrintJson(const char* path)
 {
-    printf("{\n  \"log\": %s,\n  \"actions\": [", Json(path).c_str());
+    printf("{\n  \"log\": %s,\n  \"caption\": %s,\n  \"question\": %s,\n  \"actions\": [",
+           Json(path).c_str(), Json(s_caption).c_str(), Json(s_question).c_str());
     for (size_t i = 0; i < s_actions.size(); ++i) {
         const Action& a = s_actions[i];
         std::string status;
@@ -837,6 +854,7 @@ static void PrintText(const char* path)
 {
     printf("Plan of %s: %zu action%s, %d message%s\n", path, s_actions.size(),
            s_actions.size() == 1 ? "" : "s", g_messages.count, g_messages.count == 1 ? "" : "s");
+    printf("\nCaption: %s\nQuestion (message 43): %s\n", s_caption.c_str(), s_question.c_str());
     bool dialog = false;
     for (const Action& a : s_actions) {
         if (&a == &s_actions.front() && BeforeDialog(a))
@@ -940,6 +958,7 @@ int main(int argc, char** argv)
     std::stable_sort(s_warnings.begin(), s_warnings.end(),
                      [](const Note& a, const Note& b) { return a.line < b.line; });
 
+    BuildTexts();
     if (json)
         PrintJson(path);
     else
