@@ -11,6 +11,10 @@ endif()
 add_library(unins_core STATIC ${CORE_SOURCES} src/common/platform_host.cpp)
 target_include_directories(unins_core PUBLIC src)
 target_compile_options(unins_core PRIVATE -Wall -Wextra -Wno-unused-parameter)
+# the loader reports what it drops to the log checker and the tests
+target_compile_definitions(unins_core PUBLIC UNINS_LOAD_OBSERVER)
+
+add_subdirectory(tools/check)
 
 enable_testing()
 find_package(GTest REQUIRED)
@@ -22,6 +26,8 @@ if(UNIT_TEST_SOURCES)
     target_link_libraries(unit_tests PRIVATE unins_core GTest::gtest GTest::gtest_main)
     gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
 endif()
+
+add_subdirectory(tests/check)
 
 if(UNINS_E2E)
     add_subdirectory(tests/wine)

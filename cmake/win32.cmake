@@ -74,6 +74,7 @@ endif()
 # Test tools run under Wine; they may use the mingw runtime. The UI driver
 # is built for both bitnesses: it runs as the program under test does.
 add_subdirectory(tools/driver)
+add_subdirectory(tools/check)
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/fixtures/CMakeLists.txt)
     add_subdirectory(tests/fixtures)
 endif()

@@ -14,6 +14,9 @@ NameSet g_logLines;
 int g_counters[COUNTER_COUNT];
 
 static char s_lookup[MESSAGE_TEXT_MAX];
+#ifdef UNINS_LOAD_OBSERVER
+LoadObserver g_loadObserver;
+#endif
 
 static bool IsDigit(char c)
 {
@@ -96,19 +99,30 @@ const char* GetMessageText(int id)
 
 static void AddLine(char* line, bool removalStage)
 {
-    if (!line[0] || IsDigit(line[0]) || !IsDigit(line[1]))
+    if (!line[0] || IsDigit(line[0]) || !IsDigit(line[1])) {
+        LOAD_NOTE(line, LOAD_NOT_ENTRY);
         return;
+    }
+#ifdef UNINS_LOAD_OBSERVER
+    const char* start = line;
+#endif
     int order = AssignOrder(&line, removalStage);
-    if (order == ORDER_DROP || order < 0)
+    if (order == ORDER_DROP || order < 0) {
+        LOAD_NOTE(start, LOAD_DROP_NUMBER);
         return;  // negative: a number too large for 32 bits, no message id
+    }
     if (order > MESSAGE_ID_LAST) {
-        if (g_entryCount >= MAX_ENTRIES)
+        if (g_entryCount >= MAX_ENTRIES) {
+            LOAD_NOTE(start, LOAD_BEYOND_LIMIT);
             return;
+        }
         g_entries[g_entryCount].order = order;
         g_entries[g_entryCount].text = line;
         ++g_entryCount;
         return;
     }
+    if (order == 0)
+        LOAD_NOTE(start, LOAD_MESSAGE_ZERO);
     int index = FindMessage(order);
     if (index == NO_MESSAGE) {
         if (g_messages.count >= MESSAGE_ROOM)
@@ -143,8 +157,10 @@ void LoadLog(const char* path, bool removalStage)
         char* lineEnd = p;
         while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n')
             ++lineEnd;
-        if (lineEnd == end)
+        if (lineEnd == end) {
+            LOAD_NOTE(p, LOAD_NO_LINE_END);
             break;  // a last line without a line end is not taken
+        }
         char* next = lineEnd;
         while (next < end && (*next == '\r' || *next == '\n'))
             *next++ = 0;

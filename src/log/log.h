@@ -60,6 +60,27 @@ extern MessageTable g_messages;
 extern NameSet g_logLines;       // entry texts seen so far (removal stage)
 extern int g_counters[COUNTER_COUNT];
 
+// Builds that are not shipped (the host build, the log checker) can watch
+// the loader: it reports each line it ignores or drops, with the line's
+// start in the log buffer (a line numbered 0 is kept as message 0, which
+// nothing shows: it counts as dropped). The shipped program compiles none
+// of this.
+enum {
+    LOAD_NOT_ENTRY = 1,    // first character a digit, or second not a digit
+    LOAD_DROP_NUMBER,      // numbered 65535, or a number that wrapped negative
+    LOAD_MESSAGE_ZERO,     // numbered 0: a duplicate, or a letter never numbered
+    LOAD_BEYOND_LIMIT,     // the entry array already holds MAX_ENTRIES
+    LOAD_NO_LINE_END,      // the last line has no line end
+};
+#ifdef UNINS_LOAD_OBSERVER
+typedef void (*LoadObserver)(const char* line, int reason);
+extern LoadObserver g_loadObserver;  // null: nobody watches
+#define LOAD_NOTE(line, reason) \
+    (g_loadObserver ? g_loadObserver(line, reason) : (void)0)
+#else
+#define LOAD_NOTE(line, reason) ((void)0)
+#endif
+
 // Reads the log and fills the tables. In the launcher stage only messages are
 // kept; in the removal stage the actions are numbered and sorted by order.
 // A log that cannot be opened ends the process with an error box. The
