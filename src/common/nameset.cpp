@@ -21,6 +21,15 @@ void NameSetFree(NameSet* set)
 
 int NameSetLocate(NameSet* set, const char* text)
 {
+    // Installers write their files in order, so a text often sorts after the
+    // last member, where the last search ended too: one comparison then gives
+    // the position and the result the search below would give.
+    int last = set->count - 1;
+    if (last > 0 && set->position == last) {
+        int order = PlatCompareText(set->items[last], text);
+        if (order != CSTR_GREATER_THAN)
+            return order;
+    }
     set->position = 0;
     set->span = set->count;
     if (set->count == 0)

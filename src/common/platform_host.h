@@ -16,3 +16,5 @@ HWND HostLastMessageOwner();
 void HostResetSleeps();
 long HostSleepCount();
 unsigned long HostSleepTotal();
+// Calls of the text comparison (CompareStringA on Windows) since the start.
+long HostCompareCount();

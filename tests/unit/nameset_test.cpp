@@ -1,9 +1,11 @@
 // The sorted, case-insensitive name set.
 #include "common/nameset.h"
+#include "common/platform_host.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cctype>
 #include <deque>
 #include <random>
@@ -139,6 +141,31 @@ TEST_F(NameSetTest, ManyRandomInsertsStaySortedAndUnique)
     for (const std::string& s : Items())
         lowered.push_back(Lower(s));
     EXPECT_EQ(std::vector<std::string>(model.begin(), model.end()), lowered);
+}
+
+// Texts in ascending order, as installers write them, each cost one
+// comparison; a repeat of the last, or a text that sorts before it, still
+// finds its place.
+TEST_F(NameSetTest, AscendingTextsTakeOneComparisonEach)
+{
+    Create(2000);
+    long before = HostCompareCount();
+    for (int i = 0; i < 1000; ++i) {
+        char name[32];
+        snprintf(name, sizeof name, "C:\\App\\f%04d", i);
+        ASSERT_EQ(1, NameSetInsert(&set, Keep(name))) << name;
+    }
+    EXPECT_EQ(999, HostCompareCount() - before);
+    EXPECT_EQ(0, NameSetInsert(&set, Keep("c:\\app\\F0999")));
+    EXPECT_EQ(999, set.position);
+    EXPECT_EQ(1, NameSetInsert(&set, Keep("C:\\App\\f0500a")));
+    EXPECT_EQ(0, NameSetInsert(&set, Keep("C:\\APP\\F0999")));
+    EXPECT_EQ(1, NameSetInsert(&set, Keep("C:\\App\\f0999a")));
+    EXPECT_EQ(0, NameSetInsert(&set, Keep("C:\\App\\F0500A")));
+    EXPECT_EQ(1002, set.count);
+    EXPECT_EQ("C:\\App\\f0500a", Items()[501]);
+    EXPECT_EQ("C:\\App\\f0999a", Items()[1001]);
+    ExpectStrictlyAscending();
 }
 
 TEST_F(NameSetTest, GrowsBeyondItsFirstCapacity)
