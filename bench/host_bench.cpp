@@ -12,6 +12,7 @@
 
 #include "benchlog.h"
 
+#include <algorithm>
 #include <deque>
 #include <fstream>
 #include <random>
@@ -19,6 +20,17 @@
 #include <vector>
 
 namespace {
+
+// The least and the most of the repetitions, beside their median.
+void Spread(benchmark::internal::Benchmark* b)
+{
+    b->ComputeStatistics("min", [](const std::vector<double>& v) {
+        return *std::min_element(v.begin(), v.end());
+    });
+    b->ComputeStatistics("max", [](const std::vector<double>& v) {
+        return *std::max_element(v.begin(), v.end());
+    });
+}
 
 const char* kRoot = "C:\\Program Files\\Bench Product";
 
@@ -55,9 +67,9 @@ void BM_LoadLog(benchmark::State& state, bool shuffled)
     state.counters["compares/entry"] = double(compares) / n;
     state.SetComplexityN(n);
 }
-BENCHMARK_CAPTURE(BM_LoadLog, ordered, false)
+BENCHMARK_CAPTURE(BM_LoadLog, ordered, false)->Apply(Spread)
     ->Arg(1000)->Arg(5000)->Arg(19999)->Unit(benchmark::kMillisecond)->Complexity();
-BENCHMARK_CAPTURE(BM_LoadLog, shuffled, true)
+BENCHMARK_CAPTURE(BM_LoadLog, shuffled, true)->Apply(Spread)
     ->Arg(1000)->Arg(5000)->Arg(19999)->Unit(benchmark::kMillisecond)->Complexity();
 
 std::deque<std::string> Paths(int n, bool shuffled)
@@ -86,8 +98,8 @@ void BM_NameSetInsert(benchmark::State& state, bool shuffled)
     }
     state.SetItemsProcessed(state.iterations() * 20000);
 }
-BENCHMARK_CAPTURE(BM_NameSetInsert, ordered, false)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_NameSetInsert, shuffled, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NameSetInsert, ordered, false)->Apply(Spread)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NameSetInsert, shuffled, true)->Apply(Spread)->Unit(benchmark::kMillisecond);
 
 // The entries as the loader hands them to the sort: files numbered up from
 // 30001, folders down from 64999, in log order; and random numbers.
@@ -114,8 +126,8 @@ void BM_SortEntries(benchmark::State& state, bool random)
     }
     state.SetItemsProcessed(state.iterations() * n);
 }
-BENCHMARK_CAPTURE(BM_SortEntries, log_order, false)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_SortEntries, random, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SortEntries, log_order, false)->Apply(Spread)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SortEntries, random, true)->Apply(Spread)->Unit(benchmark::kMillisecond);
 
 // One pattern against the names of a folder, as RemoveMatching does.
 void BM_PatternMatches(benchmark::State& state, const char* patternText)
@@ -136,9 +148,9 @@ void BM_PatternMatches(benchmark::State& state, const char* patternText)
     state.counters["matched"] = matched;
     state.SetItemsProcessed(state.iterations() * int64_t(names.size()));
 }
-BENCHMARK_CAPTURE(BM_PatternMatches, star_dot_txt, "*.txt");
-BENCHMARK_CAPTURE(BM_PatternMatches, readme_dot_star, "readme.*");
-BENCHMARK_CAPTURE(BM_PatternMatches, star_dot_star, "*.*");
+BENCHMARK_CAPTURE(BM_PatternMatches, star_dot_txt, "*.txt")->Apply(Spread)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_PatternMatches, readme_dot_star, "readme.*")->Apply(Spread)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_PatternMatches, star_dot_star, "*.*")->Apply(Spread)->Unit(benchmark::kMicrosecond);
 
 // The host seam's comparison on two paths of the log that differ late.
 void BM_CompareText(benchmark::State& state)
@@ -148,7 +160,7 @@ void BM_CompareText(benchmark::State& state)
     for (auto _ : state)
         benchmark::DoNotOptimize(PlatCompareText(a.c_str(), b.c_str()));
 }
-BENCHMARK(BM_CompareText);
+BENCHMARK(BM_CompareText)->Apply(Spread);
 
 }  // namespace
 

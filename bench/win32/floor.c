@@ -3,11 +3,19 @@
  * and FindNextFileA, deletes every file with DeleteFileA and every folder,
  * from the bottom up, with RemoveDirectoryA, and does nothing else.
  *
- * floor DIR */
+ * floor DIR [+exists] [+attributes] [+compare]
+ *
+ * The options add, for every file, one of the calls the uninstaller makes
+ * besides those, to tell what each costs: GetFileAttributesA before the
+ * deletion, SetFileAttributesA(FILE_ATTRIBUTE_NORMAL) before it, and one
+ * CompareStringA of the path with the one before (as the handled-path set
+ * compares paths that come in order). */
 #include <windows.h>
 #include <string.h>
 
 static char s_path[32768];
+static char s_previous[32768];
+static int s_exists, s_attributes, s_compare;
 
 static void RemoveTreeAt(size_t length)
 {
@@ -30,6 +38,14 @@ static void RemoveTreeAt(size_t length)
             s_path[length + 1 + name] = 0;
             RemoveDirectoryA(s_path);
         } else {
+            if (s_exists)
+                GetFileAttributesA(s_path);
+            if (s_compare) {
+                CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, s_previous, -1, s_path, -1);
+                strcpy(s_previous, s_path);
+            }
+            if (s_attributes)
+                SetFileAttributesA(s_path, FILE_ATTRIBUTE_NORMAL);
             DeleteFileA(s_path);
         }
     } while (FindNextFileA(find, &found));
@@ -40,8 +56,14 @@ static void RemoveTreeAt(size_t length)
 int main(int argc, char** argv)
 {
     size_t length;
-    if (argc != 2 || strlen(argv[1]) + 5 >= sizeof s_path)
+    int i;
+    if (argc < 2 || strlen(argv[1]) + 5 >= sizeof s_path)
         return 2;
+    for (i = 2; i < argc; ++i) {
+        s_exists |= !strcmp(argv[i], "+exists");
+        s_attributes |= !strcmp(argv[i], "+attributes");
+        s_compare |= !strcmp(argv[i], "+compare");
+    }
     strcpy(s_path, argv[1]);
     length = strlen(s_path);
     RemoveTreeAt(length);
