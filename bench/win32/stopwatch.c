@@ -52,10 +52,9 @@ static int Run(const char* command)
     return 0;
 }
 
-static HWND Button(HWND dialog)
+/* The button that ends the dialog once its work is done, or none yet. */
+static HWND Button(HWND finish, HWND close)
 {
-    HWND finish = GetDlgItem(dialog, IDC_FINISH);
-    HWND close = GetDlgItem(dialog, IDC_CLOSE);
     if (finish && IsWindowEnabled(finish) && IsWindowVisible(finish))
         return finish;
     if (close && IsWindowEnabled(close))
@@ -66,16 +65,19 @@ static HWND Button(HWND dialog)
 static int Dialog(const char* title, const char* command, int work)
 {
     PROCESS_INFORMATION process;
-    HWND dialog = 0, button = 0;
+    HWND dialog = 0, button = 0, finish, close;
     if (!Start(command, &process)) {
         printf("error start %lu\n", GetLastError());
         return 1;
     }
+    /* Every look at another process's window is a request to the one
+     * wineserver, which the program needs too: the looks are spaced, 5 ms
+     * while the program loads its log, 20 ms while it works. */
     for (;;) {
         dialog = FindWindowA(0, title);
         if (dialog && IsWindowVisible(dialog))
             break;
-        if (WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0) {
+        if (WaitForSingleObject(process.hProcess, 5) == WAIT_OBJECT_0) {
             printf("error ended before its dialog\n");
             return 1;
         }
@@ -87,8 +89,10 @@ static int Dialog(const char* title, const char* command, int work)
         WaitForSingleObject(process.hProcess, INFINITE);
         return 0;
     }
-    while (!(button = Button(dialog))) {
-        if (WaitForSingleObject(process.hProcess, 5) == WAIT_OBJECT_0) {
+    finish = GetDlgItem(dialog, IDC_FINISH);
+    close = GetDlgItem(dialog, IDC_CLOSE);
+    while (!(button = Button(finish, close))) {
+        if (WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0) {
             printf("error ended before its work was done\n");
             return 1;
         }
