@@ -168,6 +168,48 @@ TEST_F(NameSetTest, AscendingTextsTakeOneComparisonEach)
     ExpectStrictlyAscending();
 }
 
+// Whatever the order of insertion (ascending, descending, shuffled: the
+// last member, the shorter side moved either way, growth), the members end
+// in the comparison's order and the same texts are refused.
+TEST_F(NameSetTest, InsertionOrderDoesNotChangeTheSet)
+{
+    std::vector<std::string> names = {
+        "", "a", "A", "a.txt", "a-b", "ab", "a_b", "a b", "a\\b", "a\\B", "Z", "z~", "0", "09",
+        "10", "C:\\App", "c:\\app\\", "C:\\App\\a.txt", "C:\\APP\\A.TXT", "C:\\App\\a.txt.bak",
+        "C:\\App\\b", "C:\\Appx", "README", "readme", "Readme.1st", "[files]", "~tmp", "\xe9t\xe9",
+        "\xc9T\xc9", "zz", "ZZZ", "C:\\App\\sub\\deep\\file.dat", "C:\\App\\sub\\deep"};
+    std::vector<std::string> ascending = names;
+    std::sort(ascending.begin(), ascending.end(), [](const std::string& a, const std::string& b) {
+        return PlatCompareText(a.c_str(), b.c_str()) == CSTR_LESS_THAN;
+    });
+    std::vector<std::string> descending(ascending.rbegin(), ascending.rend());
+    std::vector<std::string> shuffled = names;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(5));
+    std::vector<std::vector<std::string>> expected;
+    for (const auto* order : {&ascending, &descending, &shuffled, &names}) {
+        NameSet other = {};
+        ASSERT_TRUE(NameSetCreate(&other, 4));  // grows on the way
+        std::vector<std::string> refused;
+        for (const std::string& name : *order)
+            if (!NameSetInsert(&other, Keep(name)))
+                refused.push_back(Lower(name));
+        std::sort(refused.begin(), refused.end());
+        std::vector<std::string> items;
+        for (int i = 0; i < other.count; ++i) {
+            items.push_back(Lower(other.items[i]));
+            if (i > 0)
+                EXPECT_EQ(CSTR_LESS_THAN, PlatCompareText(other.items[i - 1], other.items[i]));
+        }
+        expected.push_back(items);
+        expected.push_back(refused);
+        NameSetFree(&other);
+    }
+    for (size_t i = 2; i < expected.size(); ++i)
+        EXPECT_EQ(expected[i % 2], expected[i]) << "insertion order " << i / 2;
+    // the texts equal to another ignoring case, each refused once
+    EXPECT_EQ((std::vector<std::string>{"a", "a\\b", "c:\\app\\a.txt", "readme"}), expected[1]);
+}
+
 TEST_F(NameSetTest, GrowsBeyondItsFirstCapacity)
 {
     Create(8);
