@@ -1,9 +1,11 @@
 # make demo   - build everything and run the uninstaller on the bundled sample application
 # make test   - build everything and run every test (unit, sanitizer, end to end under Wine)
+# make bench  - benchmarks on the host and under Wine; writes docs/benchmarks.md (never part of test)
 JOBS ?= 2
+ROUNDS ?= 5
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all build win32 win64 host asan test unit e2e demo setup clean
+.PHONY: all build win32 win64 host asan test unit e2e demo bench setup clean
 
 all: build
 
@@ -42,6 +44,21 @@ unit: host
 e2e: build
 	@bash scripts/wine-env which build/host/wine
 	@cd build/host && ctest --output-on-failure -j $(JOBS) -L e2e
+
+# Timings, not tests: the host benchmarks, then the shipped program under
+# Wine in the benchmark's own sealed prefix; the figures go to docs/benchmarks.md.
+BENCH_WINE = $(CURDIR)/build/bench/wine
+bench: win32 host
+	@mkdir -p build/bench docs
+	@cat /proc/loadavg | cut -d' ' -f1-3 > build/bench/load-before
+	build/host/bench/host_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+		--benchmark_out=build/bench/host.json --benchmark_out_format=json
+	@bash scripts/wine-env start $(BENCH_WINE)
+	UNINS_WINE_DIR=$(BENCH_WINE) build/host/bench/wine_bench build/bench/wine.tsv $(ROUNDS); \
+		status=$$?; bash scripts/wine-env stop $(BENCH_WINE); exit $$status
+	python3 bench/report.py build/bench/host.json build/bench/wine.tsv $(ROUNDS) \
+		"$$(cat build/bench/load-before)" > docs/benchmarks.md
+	@echo "wrote docs/benchmarks.md"
 
 demo: build
 	@bash scripts/demo

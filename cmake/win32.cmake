@@ -48,6 +48,9 @@ foreach(f IN LISTS PROGRAM_SOURCES)
 endforeach()
 
 if(PROGRAM_PRESENT)
+    # the resource compiler reads the icon; a new icon rebuilds the resources
+    set_source_files_properties(res/unins.rc PROPERTIES
+        OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/unins.ico;${CMAKE_SOURCE_DIR}/res/resource.h")
     add_executable(unins_linked WIN32 ${PROGRAM_SOURCES})
     target_include_directories(unins_linked PRIVATE src res)
     target_compile_options(unins_linked PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${FREESTANDING_FLAGS}>)
@@ -77,4 +80,7 @@ add_subdirectory(tools/driver)
 add_subdirectory(tools/check)
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/fixtures/CMakeLists.txt)
     add_subdirectory(tests/fixtures)
+endif()
+if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
+    add_subdirectory(bench)
 endif()

@@ -3,9 +3,11 @@
 arrow leaving it upwards.
 
 One image, 32 x 32, 256 colours: a BMP-in-ICO entry with a BITMAPINFOHEADER of
-double height, a 256-entry palette, the 8-bit colour rows and the 1-bit AND
-mask, both bottom-up. Standard library only; the output is byte-for-byte the
-same on every run.
+double height, the palette, the 8-bit colour rows and the 1-bit AND mask, both
+bottom-up. The palette holds only the colours the drawing uses (biClrUsed),
+not all 256 slots: the icon travels in the program file, and every unused
+slot would cost 4 bytes of it. Standard library only; the output is
+byte-for-byte the same on every run.
 
 Usage: tools/make-icon.py [output path]   (default: res/unins.ico next to tools/)
 """
@@ -15,8 +17,7 @@ import sys
 
 SIZE = 32
 
-# Colours the drawing uses. They take the first palette slots; the rest of the
-# palette is a colour cube and a grey ramp so the image is a true 256-colour one.
+# Colours the drawing uses: the whole palette of the 8-bit image.
 COLOURS = [
     ("black", (0, 0, 0)),
     ("outline", (64, 40, 16)),
@@ -34,17 +35,7 @@ COLOURS = [
 
 
 def build_palette():
-    palette = [rgb for _, rgb in COLOURS]
-    levels = (0, 51, 102, 153, 204, 255)
-    for r in levels:
-        for g in levels:
-            for b in levels:
-                palette.append((r, g, b))
-    greys = 256 - len(palette)
-    for i in range(greys):
-        level = 8 + i * 240 // (greys - 1)
-        palette.append((level, level, level))
-    return palette
+    return [rgb for _, rgb in COLOURS]
 
 
 def inside_polygon(px, py, points):
@@ -144,12 +135,12 @@ def encode(canvas, palette):
     and_data = b"".join(and_rows)
 
     header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 8, 0,
-                         len(xor_data) + len(and_data), 0, 0, 256, 0)
+                         len(xor_data) + len(and_data), 0, 0, len(palette), 0)
     colours = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in palette)
     image = header + colours + xor_data + and_data
 
     icondir = struct.pack("<HHH", 0, 1, 1)
-    # Width and height 32; colour count 0 stands for 256.
+    # Width and height 32; colour count 0 stands for 256 (an 8-bit image).
     entry = struct.pack("<BBBBHHII", SIZE, SIZE, 0, 0, 1, 8, len(image), 6 + 16)
     return icondir + entry + image
 

@@ -1,11 +1,31 @@
 #include "common/bytes.h"
 
+#include <stdint.h>
+
+// A word that may alias any other type: MoveBytes moves arrays of pointers.
+typedef uintptr_t __attribute__((may_alias)) Word;
+
 void MoveBytes(void* dest, const void* src, DWORD n)
 {
     unsigned char* d = static_cast<unsigned char*>(dest);
     const unsigned char* s = static_cast<const unsigned char*>(src);
-    if (d > s && d < s + n) {
-        // dest lies inside the source above its start: copy from the top down
+    // dest inside the source above its start: copy from the top down
+    bool down = d > s && d < s + n;
+    if ((uintptr_t(d) | uintptr_t(s) | n) % sizeof(Word) == 0) {
+        // whole words, as the name set moves its pointers
+        Word* dw = reinterpret_cast<Word*>(d);
+        const Word* sw = reinterpret_cast<const Word*>(s);
+        DWORD words = n / sizeof(Word);
+        if (down) {
+            while (words) {
+                --words;
+                dw[words] = sw[words];
+            }
+        } else {
+            for (DWORD i = 0; i < words; ++i)
+                dw[i] = sw[i];
+        }
+    } else if (down) {
         while (n) {
             --n;
             d[n] = s[n];

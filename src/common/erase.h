@@ -2,6 +2,7 @@
 // for the leftover list alike.
 #pragma once
 
-// Clears the file's attributes and, for a font, removes the font resource
-// and tells every window, then deletes it. True when it is gone.
+// For a font, removes the font resource and tells every window; then
+// deletes the file, clearing its attributes first where they keep it (a
+// read-only file). True when it is gone.
 bool EraseFile(const char* path);

@@ -2,29 +2,46 @@
 #include "common/bytes.h"
 #include "common/files.h"
 
+// The members lie in the middle of room for twice the capacity, so that an
+// insertion moves the shorter side: the members before the new one a slot
+// down, or those after it a slot up.
 bool NameSetCreate(NameSet* set, int capacity)
 {
     ZeroBytes(set, sizeof *set);
-    set->items = static_cast<const char**>(AllocPages(DWORD(capacity) * sizeof(char*)));
-    if (!set->items)
+    set->storage = static_cast<const char**>(AllocPages(DWORD(capacity) * 2 * sizeof(char*)));
+    if (!set->storage)
         return false;
+    set->items = set->storage + capacity;
     set->capacity = capacity;
     return true;
 }
 
 void NameSetFree(NameSet* set)
 {
-    FreePages(&set->items);
+    FreePages(&set->storage);
+    set->items = 0;
     set->count = 0;
     set->capacity = 0;
 }
 
 int NameSetLocate(NameSet* set, const char* text)
 {
+    // Installers write their files in order, so a text often sorts after the
+    // last member, where the last search ended too: one comparison then gives
+    // the position and the result the search below would give.
+    int last = set->count - 1;
+    if (last > 0 && set->position == last) {
+        int order = PlatCompareText(set->items[last], text);
+        if (order != CSTR_GREATER_THAN)
+            return order;
+    }
     set->position = 0;
     set->span = set->count;
     if (set->count == 0)
         return CSTR_GREATER_THAN;  // nothing to compare: insert at the start
+    // The member at position may have been compared already (it sorted
+    // before the text and the range kept it): that answer is not asked twice.
+    int known = -1;
     while (set->span >= 2) {
         int half = set->span / 2;
         int odd = set->span % 2;
@@ -32,6 +49,8 @@ int NameSetLocate(NameSet* set, const char* text)
         if (order == CSTR_LESS_THAN) {
             set->position += half + odd;
             set->span = set->span - odd - half;
+            if (!odd)
+                known = set->position;
         } else if (order == CSTR_GREATER_THAN) {
             set->span = set->span - odd - half;
         } else {
@@ -43,6 +62,8 @@ int NameSetLocate(NameSet* set, const char* text)
             return CSTR_EQUAL;
         }
     }
+    if (set->position == known)
+        return CSTR_LESS_THAN;
     return PlatCompareText(set->items[set->position], text);
 }
 
@@ -50,11 +71,13 @@ int NameSetLocate(NameSet* set, const char* text)
 static bool GrowNameSet(NameSet* set)
 {
     int capacity = set->capacity ? set->capacity * 2 : 64;
-    const char** items = static_cast<const char**>(AllocPages(DWORD(capacity) * sizeof(char*)));
-    if (!items)
+    const char** storage = static_cast<const char**>(AllocPages(DWORD(capacity) * 2 * sizeof(char*)));
+    if (!storage)
         return false;
+    const char** items = storage + capacity - set->count / 2;
     MoveBytes(items, set->items, DWORD(set->count) * sizeof(char*));
-    FreePages(&set->items);
+    FreePages(&set->storage);
+    set->storage = storage;
     set->items = items;
     set->capacity = capacity;
     return true;
@@ -71,7 +94,15 @@ int NameSetInsert(NameSet* set, const char* text)
     }
     if (set->count >= set->capacity && !GrowNameSet(set))
         return 0;  // no memory: treated as seen, so the caller skips the text
-    MoveBytes(set->items + at + 1, set->items + at, DWORD(set->count - at) * sizeof(char*));
+    // below capacity there is room on one side at least
+    bool roomBelow = set->items > set->storage;
+    bool roomAbove = set->items + set->count < set->storage + 2 * set->capacity;
+    if (roomBelow && (at < set->count - at || !roomAbove)) {
+        MoveBytes(set->items - 1, set->items, DWORD(at) * sizeof(char*));
+        --set->items;
+    } else {
+        MoveBytes(set->items + at + 1, set->items + at, DWORD(set->count - at) * sizeof(char*));
+    }
     set->items[at] = text;
     set->position = at;
     ++set->count;

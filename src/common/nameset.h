@@ -5,14 +5,17 @@
 #include "common/platform.h"
 
 struct NameSet {
-    const char** items;  // sorted ascending, page memory
+    const char** items;    // the members, sorted ascending, inside storage
     int count;
-    int capacity;        // room in items; the set grows when it is full
-    int position;        // index the last search ended on
-    int span;            // search work field: length of the range still open
+    int capacity;          // members the set holds before it grows
+    int position;          // index the last search ended on
+    int span;              // search work field: length of the range still open
+    const char** storage;  // page memory for 2 * capacity pointers
 };
 
-// Takes page memory for capacity pointers. False when none could be had.
+// Takes page memory for capacity pointers and as many again, so that an
+// insertion can move the members on either side of it. False when none
+// could be had.
 bool NameSetCreate(NameSet* set, int capacity);
 void NameSetFree(NameSet* set);
 

@@ -19,3 +19,5 @@ unsigned long HostSleepTotal();
 // The ANSI code page of the lead-byte test: 1252 (no lead bytes, the
 // default) or 932 (lead bytes 0x81-0x9F and 0xE0-0xFC).
 void HostSetCodePage(unsigned codePage);
+// Calls of the text comparison (CompareStringA on Windows) since the start.
+long HostCompareCount();

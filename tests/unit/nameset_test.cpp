@@ -1,9 +1,11 @@
 // The sorted, case-insensitive name set.
 #include "common/nameset.h"
+#include "common/platform_host.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cctype>
 #include <deque>
 #include <random>
@@ -139,6 +141,73 @@ TEST_F(NameSetTest, ManyRandomInsertsStaySortedAndUnique)
     for (const std::string& s : Items())
         lowered.push_back(Lower(s));
     EXPECT_EQ(std::vector<std::string>(model.begin(), model.end()), lowered);
+}
+
+// Texts in ascending order, as installers write them, each cost one
+// comparison; a repeat of the last, or a text that sorts before it, still
+// finds its place.
+TEST_F(NameSetTest, AscendingTextsTakeOneComparisonEach)
+{
+    Create(2000);
+    long before = HostCompareCount();
+    for (int i = 0; i < 1000; ++i) {
+        char name[32];
+        snprintf(name, sizeof name, "C:\\App\\f%04d", i);
+        ASSERT_EQ(1, NameSetInsert(&set, Keep(name))) << name;
+    }
+    EXPECT_EQ(999, HostCompareCount() - before);
+    EXPECT_EQ(0, NameSetInsert(&set, Keep("c:\\app\\F0999")));
+    EXPECT_EQ(999, set.position);
+    EXPECT_EQ(1, NameSetInsert(&set, Keep("C:\\App\\f0500a")));
+    EXPECT_EQ(0, NameSetInsert(&set, Keep("C:\\APP\\F0999")));
+    EXPECT_EQ(1, NameSetInsert(&set, Keep("C:\\App\\f0999a")));
+    EXPECT_EQ(0, NameSetInsert(&set, Keep("C:\\App\\F0500A")));
+    EXPECT_EQ(1002, set.count);
+    EXPECT_EQ("C:\\App\\f0500a", Items()[501]);
+    EXPECT_EQ("C:\\App\\f0999a", Items()[1001]);
+    ExpectStrictlyAscending();
+}
+
+// Whatever the order of insertion (ascending, descending, shuffled: the
+// last member, the shorter side moved either way, growth), the members end
+// in the comparison's order and the same texts are refused.
+TEST_F(NameSetTest, InsertionOrderDoesNotChangeTheSet)
+{
+    std::vector<std::string> names = {
+        "", "a", "A", "a.txt", "a-b", "ab", "a_b", "a b", "a\\b", "a\\B", "Z", "z~", "0", "09",
+        "10", "C:\\App", "c:\\app\\", "C:\\App\\a.txt", "C:\\APP\\A.TXT", "C:\\App\\a.txt.bak",
+        "C:\\App\\b", "C:\\Appx", "README", "readme", "Readme.1st", "[files]", "~tmp", "\xe9t\xe9",
+        "\xc9T\xc9", "zz", "ZZZ", "C:\\App\\sub\\deep\\file.dat", "C:\\App\\sub\\deep"};
+    std::vector<std::string> ascending = names;
+    std::sort(ascending.begin(), ascending.end(), [](const std::string& a, const std::string& b) {
+        return PlatCompareText(a.c_str(), b.c_str()) == CSTR_LESS_THAN;
+    });
+    std::vector<std::string> descending(ascending.rbegin(), ascending.rend());
+    std::vector<std::string> shuffled = names;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(5));
+    std::vector<std::vector<std::string>> expected;
+    for (const auto* order : {&ascending, &descending, &shuffled, &names}) {
+        NameSet other = {};
+        ASSERT_TRUE(NameSetCreate(&other, 4));  // grows on the way
+        std::vector<std::string> refused;
+        for (const std::string& name : *order)
+            if (!NameSetInsert(&other, Keep(name)))
+                refused.push_back(Lower(name));
+        std::sort(refused.begin(), refused.end());
+        std::vector<std::string> items;
+        for (int i = 0; i < other.count; ++i) {
+            items.push_back(Lower(other.items[i]));
+            if (i > 0)
+                EXPECT_EQ(CSTR_LESS_THAN, PlatCompareText(other.items[i - 1], other.items[i]));
+        }
+        expected.push_back(items);
+        expected.push_back(refused);
+        NameSetFree(&other);
+    }
+    for (size_t i = 2; i < expected.size(); ++i)
+        EXPECT_EQ(expected[i % 2], expected[i]) << "insertion order " << i / 2;
+    // the texts equal to another ignoring case, each refused once
+    EXPECT_EQ((std::vector<std::string>{"a", "a\\b", "c:\\app\\a.txt", "readme"}), expected[1]);
 }
 
 TEST_F(NameSetTest, GrowsBeyondItsFirstCapacity)
