@@ -1,9 +1,11 @@
 # make demo   - build everything and run the uninstaller on the bundled sample application
 # make test   - build everything and run every test (unit, sanitizer, end to end under Wine)
+# make fuzz   - run each fuzz target for FUZZ_SECONDS (default 300); findings under build/fuzz/
 JOBS ?= 2
+FUZZ_SECONDS ?= 300
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all build win32 win64 host asan test unit e2e demo setup clean
+.PHONY: all build win32 win64 host asan test unit e2e fuzz demo setup clean
 
 all: build
 
@@ -42,6 +44,11 @@ unit: host
 e2e: build
 	@bash scripts/wine-env which build/host/wine
 	@cd build/host && ctest --output-on-failure -j $(JOBS) -L e2e
+
+fuzz: setup
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/fuzz
 
 demo: build
 	@bash scripts/demo

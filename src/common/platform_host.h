@@ -16,3 +16,7 @@ HWND HostLastMessageOwner();
 void HostResetSleeps();
 long HostSleepCount();
 unsigned long HostSleepTotal();
+// A file that lives in memory: opening path reads these bytes, and the size
+// reported is claimedSize (more than size makes a short read). The bytes must
+// stay valid until the file is set again; a null path forgets it.
+void HostSetMemoryFile(const char* path, const void* data, DWORD size, DWORD claimedSize);
