@@ -18,7 +18,7 @@ static bool StartsWithPath(const char* text, const char* prefix)
     return SameText(head, prefix);
 }
 
-void ParseCommandLine(const char* commandLine, const char* programPath,
+bool ParseCommandLine(const char* commandLine, const char* programPath,
                       char* argument, int argumentSize)
 {
     CopyText(argument, "", argumentSize);
@@ -37,11 +37,15 @@ void ParseCommandLine(const char* commandLine, const char* programPath,
         }
     }
     if (!*p)
-        return;
+        return true;
     while (*p == ' ' || *p == '"')
         ++p;
+    int whole = TextLength(p);
+    if (whole > 0 && p[whole - 1] == '"')
+        --whole;
     CopyText(argument, p, argumentSize);
     int length = TextLength(argument);
     if (length > 0 && argument[length - 1] == '"')
         argument[length - 1] = 0;
+    return whole < argumentSize;
 }
