@@ -406,10 +406,12 @@ static void CmdFind(const Fields& f)
     }
 }
 
+// hold PATH [exclusive]: keeps the file open, sharing reads only, or
+// nothing at all, so that no other process can open it.
 static void CmdHold(const Fields& f)
 {
-    HANDLE file = CreateFileA(f[1].c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
-                              0, 0);
+    DWORD share = f.size() > 2 && f[2] == "exclusive" ? 0 : FILE_SHARE_READ;
+    HANDLE file = CreateFileA(f[1].c_str(), GENERIC_READ, share, 0, OPEN_EXISTING, 0, 0);
     if (file == INVALID_HANDLE_VALUE)
         return Reply("error\tcannot open");
     s_held[f[1]] = file;
