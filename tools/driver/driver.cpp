@@ -5,6 +5,7 @@
 // message boxes, reads the progress dialog and clicks its buttons as a person
 // would, holds files open, and reads and writes the registry.
 #include <windows.h>
+#include <psapi.h>
 #include <tlhelp32.h>
 
 #include <stdio.h>
@@ -351,6 +352,18 @@ static void WaitExit(HANDLE process, DWORD timeout)
     Reply("ok\t" + std::to_string(code));
 }
 
+// memory: the peak working set and the peak of committed memory of the
+// process the last "start" made, in bytes, read while it still runs.
+static void CmdMemory()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    if (!s_started || !K32GetProcessMemoryInfo(s_started, &counters, sizeof counters))
+        return Reply("error\tno counters");
+    Reply("ok\t" + std::to_string(counters.PeakWorkingSetSize) + "\t" +
+          std::to_string(counters.PeakPagefileUsage));
+}
+
 static bool SameFile(const char* a, const char* b)
 {
     char x[MAX_PATH], y[MAX_PATH];
@@ -603,6 +616,8 @@ int main()
             Reply(SetEnvironmentVariableA(f[1].c_str(), f[2].c_str()) ? "ok" : "error");
         else if (c == "start")
             CmdStart(f);
+        else if (c == "memory")
+            CmdMemory();
         else if (c == "wait")
             WaitExit(s_started, f.size() > 1 ? atoi(f[1].c_str()) : 30000);
         else if (c == "find")
