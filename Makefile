@@ -1,11 +1,13 @@
 # make demo   - build everything and run the uninstaller on the bundled sample application
 # make test   - build everything and run every test (unit, sanitizer, end to end under Wine)
 # make bench  - benchmarks on the host and under Wine; writes docs/benchmarks.md (never part of test)
+# make fuzz   - run each fuzz target for FUZZ_SECONDS (default 300); findings under build/fuzz/
 JOBS ?= 2
 ROUNDS ?= 5
+FUZZ_SECONDS ?= 300
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all build win32 win64 host asan test unit e2e demo bench setup clean
+.PHONY: all build win32 win64 host asan test unit e2e fuzz demo bench setup clean
 
 all: build
 
@@ -59,6 +61,11 @@ bench: win32 host
 	python3 bench/report.py build/bench/host.json build/bench/wine.tsv $(ROUNDS) \
 		"$$(cat build/bench/load-before)" > docs/benchmarks.md
 	@echo "wrote docs/benchmarks.md"
+
+fuzz: setup
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/fuzz
 
 demo: build
 	@bash scripts/demo

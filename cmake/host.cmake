@@ -2,6 +2,7 @@
 # end-to-end suite that drives the Windows program under Wine.
 option(UNINS_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(UNINS_E2E "Build the end-to-end tests that run under Wine" ON)
+option(UNINS_FUZZ "Build the fuzz targets (clang only)" OFF)
 
 if(UNINS_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
@@ -31,6 +32,10 @@ add_subdirectory(tests/check)
 
 if(UNINS_E2E)
     add_subdirectory(tests/wine)
+endif()
+
+if(UNINS_FUZZ)
+    add_subdirectory(tests/fuzz)
 endif()
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)

@@ -5,11 +5,12 @@
 static char s_protected[PROTECTED_ROOM][PATH_BUFFER];
 static int s_protectedCount;
 
-// Length of the root: "C:" of a drive path, "\\server\share" of a share,
+// Length of the root: "C:" of a drive path (a letter), "\\server\share" of a share,
 // 0 for anything else.
 static int RootLength(const char* path)
 {
-    if (path[0] && path[1] == ':')
+    char drive = char(path[0] | 0x20);
+    if (drive >= 'a' && drive <= 'z' && path[1] == ':')
         return 2;
     if (path[0] == '\\' && path[1] == '\\') {
         int i = 2;
@@ -22,6 +23,13 @@ static int RootLength(const char* path)
         return i;
     }
     return 0;
+}
+
+// A component that names something: not empty, not "." or "..".
+static bool IsName(const char* part, int length)
+{
+    return length > 0 && !(length == 1 && part[0] == '.') &&
+           !(length == 2 && part[0] == '.' && part[1] == '.');
 }
 
 bool CanonicalPath(const char* path, char* dest, int destSize)
@@ -46,14 +54,30 @@ bool CanonicalPath(const char* path, char* dest, int destSize)
         if (skip == 6)
             work[0] = '\\';
     }
+    // without a drive or a share nothing can be judged (and the result
+    // could read as a root in a second pass: ":x" would become "\:x")
     int root = RootLength(work);
-    if (root + 1 > destSize)
+    if (root == 0 || root + 1 > destSize)
         return false;
+    // a share's root in one spelling, "\\server\share"; a server or share
+    // that is empty, "." or "..", or a server "?...", names nothing that can
+    // be judged
+    int used = 0;
     for (int i = 0; i < root; ++i)
-        dest[i] = work[i];
-    int used = root;
-    // component by component: "." is dropped, ".." takes back the last one
+        if (i < 2 || work[i] != '\\' || work[i - 1] != '\\')
+            dest[used++] = work[i];
+    if (root > 2) {
+        dest[used] = 0;
+        const char* share = dest + 2;
+        while (*share && *share != '\\')
+            ++share;
+        if (!IsName(dest + 2, int(share - dest - 2)) || dest[2] == '?' || !*share ||
+            !IsName(share + 1, TextLength(share + 1)))
+            return false;
+    }
     const char* p = work + root;
+    root = used;
+    // component by component: "." is dropped, ".." takes back the last one
     while (*p) {
         while (*p == '\\')
             ++p;

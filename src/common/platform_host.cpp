@@ -25,6 +25,14 @@ static HWND s_boxOwner;
 static unsigned s_codePage = 1252;
 static long s_compareCount;
 
+// The memory file: its handle is one no descriptor can give.
+static const HANDLE kMemoryFile = reinterpret_cast<HANDLE>(intptr_t(-2));
+static std::string s_memoryPath;
+static const char* s_memoryData;
+static DWORD s_memorySize;
+static DWORD s_memoryClaimed;
+static DWORD s_memoryRead;
+
 static int FoldCase(unsigned char c)
 {
     return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
@@ -46,13 +54,51 @@ int PlatCompareText(const char* a, const char* b)
     return d < 0 ? CSTR_LESS_THAN : d > 0 ? CSTR_GREATER_THAN : CSTR_EQUAL;
 }
 
+// Copies a run of digits, as wsprintfA reads a width or precision: never
+// more than the buffer holds.
+static const char* ClipNumber(const char* p, std::string* out)
+{
+    unsigned long value = 0;
+    bool digits = false;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        digits = true;
+        if (value < PLAT_FORMAT_MAX)
+            value = value * 10 + unsigned(*p - '0');
+    }
+    if (digits)
+        *out += std::to_string(value < PLAT_FORMAT_MAX ? value : PLAT_FORMAT_MAX - 1);
+    return p;
+}
+
 void PlatFormat(char* dest, const char* format, const char* a0, const char* a1,
                 const char* a2, const char* a3)
 {
+    // widths and precisions cut to the buffer, as wsprintfA does: snprintf
+    // would pad out a width of 2147483647 before it cuts
+    std::string clipped;
+    for (const char* p = format; *p;) {
+        if (*p != '%') {
+            clipped += *p++;
+            continue;
+        }
+        clipped += *p++;
+        if (*p == '%') {
+            clipped += *p++;
+            continue;
+        }
+        while (*p == '-' || *p == '#' || *p == '0')
+            clipped += *p++;
+        p = ClipNumber(p, &clipped);
+        if (*p == '.') {
+            clipped += *p++;
+            p = ClipNumber(p, &clipped);
+        }
+    }
+    dest[0] = 0;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 #pragma GCC diagnostic ignored "-Wformat-security"
-    snprintf(dest, PLAT_FORMAT_MAX, format, a0, a1, a2, a3);
+    snprintf(dest, PLAT_FORMAT_MAX, clipped.c_str(), a0, a1, a2, a3);
 #pragma GCC diagnostic pop
 }
 
@@ -66,6 +112,10 @@ DWORD PlatFileAttributes(const char* path)
 
 HANDLE PlatOpenForRead(const char* path)
 {
+    if (!s_memoryPath.empty() && s_memoryPath == path) {
+        s_memoryRead = 0;
+        return kMemoryFile;
+    }
     int fd = open(path, O_RDONLY);
     if (fd < 0)
         return INVALID_HANDLE_VALUE;
@@ -84,6 +134,8 @@ static int Descriptor(HANDLE file)
 
 DWORD PlatFileSize(HANDLE file)
 {
+    if (file == kMemoryFile)
+        return s_memoryClaimed;
     struct stat st;
     if (fstat(Descriptor(file), &st) != 0)
         return 0;
@@ -93,6 +145,16 @@ DWORD PlatFileSize(HANDLE file)
 bool PlatReadFile(HANDLE file, void* buffer, DWORD count, DWORD* got)
 {
     *got = 0;
+    if (file == kMemoryFile) {
+        DWORD n = s_memorySize - s_memoryRead;
+        if (n > count)
+            n = count;
+        if (n)
+            memcpy(buffer, s_memoryData + s_memoryRead, n);
+        s_memoryRead += n;
+        *got = n;
+        return true;
+    }
     ssize_t n = read(Descriptor(file), buffer, count);
     if (n < 0)
         return false;
@@ -102,6 +164,8 @@ bool PlatReadFile(HANDLE file, void* buffer, DWORD count, DWORD* got)
 
 void PlatCloseFile(HANDLE file)
 {
+    if (file == kMemoryFile)
+        return;
     close(Descriptor(file));
 }
 
@@ -210,4 +274,13 @@ bool PlatIsLeadByte(unsigned char c)
 long HostCompareCount()
 {
     return s_compareCount;
+}
+
+void HostSetMemoryFile(const char* path, const void* data, DWORD size, DWORD claimedSize)
+{
+    s_memoryPath = path ? path : "";
+    s_memoryData = static_cast<const char*>(data);
+    s_memorySize = size;
+    s_memoryClaimed = claimedSize;
+    s_memoryRead = 0;
 }

@@ -21,3 +21,7 @@ unsigned long HostSleepTotal();
 void HostSetCodePage(unsigned codePage);
 // Calls of the text comparison (CompareStringA on Windows) since the start.
 long HostCompareCount();
+// A file that lives in memory: opening path reads these bytes, and the size
+// reported is claimedSize (more than size makes a short read). The bytes must
+// stay valid until the file is set again; a null path forgets it.
+void HostSetMemoryFile(const char* path, const void* data, DWORD size, DWORD claimedSize);

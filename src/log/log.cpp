@@ -155,8 +155,9 @@ void LoadLog(const char* path, bool removalStage)
     char* end = g_logBuffer + g_logSize;
     while (p < end) {
         char* lineEnd = p;
-        while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n')
-            ++lineEnd;
+        bool nul = false;
+        for (; lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n'; ++lineEnd)
+            nul |= !*lineEnd;
         if (lineEnd == end) {
             LOAD_NOTE(p, LOAD_NO_LINE_END);
             break;  // a last line without a line end is not taken
@@ -164,7 +165,12 @@ void LoadLog(const char* path, bool removalStage)
         char* next = lineEnd;
         while (next < end && (*next == '\r' || *next == '\n'))
             *next++ = 0;
-        AddLine(p, removalStage);
+        // a NUL byte would cut the line short: the cut path or mode would
+        // name what the log does not, so such a line is no entry
+        if (!nul)
+            AddLine(p, removalStage);
+        else
+            LOAD_NOTE(p, LOAD_NUL_BYTE);
         p = next;
     }
 

@@ -71,6 +71,7 @@ enum {
     LOAD_MESSAGE_ZERO,     // numbered 0: a duplicate, or a letter never numbered
     LOAD_BEYOND_LIMIT,     // the entry array already holds MAX_ENTRIES
     LOAD_NO_LINE_END,      // the last line has no line end
+    LOAD_NUL_BYTE,         // a NUL byte inside the line
 };
 #ifdef UNINS_LOAD_OBSERVER
 typedef void (*LoadObserver)(const char* line, int reason);

@@ -18,7 +18,7 @@ static bool StartsWithPath(const char* text, const char* prefix)
     return SameText(head, prefix);
 }
 
-void ParseCommandLine(const char* commandLine, const char* programPath,
+bool ParseCommandLine(const char* commandLine, const char* programPath,
                       char* argument, int argumentSize)
 {
     CopyText(argument, "", argumentSize);
@@ -37,11 +37,16 @@ void ParseCommandLine(const char* commandLine, const char* programPath,
         }
     }
     if (!*p)
-        return;
+        return true;
     while (*p == ' ' || *p == '"')
         ++p;
+    int whole = TextLength(p);
+    int quote = FindLastChar(p, '"');
+    if (quote >= 0 && !p[quote + 1])
+        --whole;  // the closing quote is no part of the path
     CopyText(argument, p, argumentSize);
-    int quote = FindLastChar(argument, '"');
+    quote = FindLastChar(argument, '"');
     if (quote >= 0 && !argument[quote + 1])
         argument[quote] = 0;
+    return whole < argumentSize;
 }

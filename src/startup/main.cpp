@@ -112,7 +112,9 @@ extern "C" void WINAPI ProgramStart()
     }
 
     GetModuleFileNameA(0, g_programPath, 255);
-    ParseCommandLine(GetCommandLineA(), g_programPath, s_argument, sizeof s_argument);
+    // a log path too long for its buffer is never opened cut short
+    if (!ParseCommandLine(GetCommandLineA(), g_programPath, s_argument, sizeof s_argument))
+        ShowMessage(MSG_FATAL, "Can't open uninstal log file %s!", s_argument);
     CopyText(g_programFolder, g_programPath, sizeof g_programFolder);
     StripLastComponent(g_programFolder);
 

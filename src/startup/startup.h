@@ -9,8 +9,10 @@ enum { TRAILER_SIZE = 256 };
 // space or the end, that whole path is the program name even if it has
 // spaces; otherwise the program name ends at the first space outside double
 // quotes. Spaces and double quotes before the argument are skipped and one
-// closing double quote is removed. Without an argument it is empty.
-void ParseCommandLine(const char* commandLine, const char* programPath,
+// closing double quote is removed. Without an argument it is empty. False
+// when the argument did not fit: argument then holds it cut, and a cut path
+// names another file.
+bool ParseCommandLine(const char* commandLine, const char* programPath,
                       char* argument, int argumentSize);
 
 // The log's file name from the last TRAILER_SIZE bytes of the program file:

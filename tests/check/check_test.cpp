@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 
@@ -140,12 +141,15 @@ const Row kRows[] = {
     {"format", 1, "A43,Remove %s and %s?\n"},
     {"format", 1, "A47,Uninstall program: %d\n"},
     {"format", -1, "A43,Remove %-20s? 100%% sure\nA51,%s\n"},
+    {"nul-byte", 1, "P0,C:\\App\\a.txt\x01.bak,0\n"},
+    {"nul-byte", -1, "P0,C:\\App\\a.txt.bak,0\n"},
 };
 
 TEST(Check, EachWarningWhereALogEarnsItAndNowhereElse)
 {
     for (const Row& row : kRows) {
         std::string log = std::string(kMessages) + row.entries;
+        std::replace(log.begin(), log.end(), '\x01', '\0');  // \x01 in a row: a NUL byte
         Result result = Check(TempLog(log));
         int expected = row.line > 0 ? row.line + kFirstLine - 1 : row.line;
         EXPECT_EQ(WarningLine(result.output, row.code), expected)

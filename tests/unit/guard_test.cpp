@@ -44,6 +44,28 @@ TEST(Guard, CanonicalSpellings)
     EXPECT_FALSE(CanonicalPath("C:\\Windows", small, sizeof small));
 }
 
+// Spellings that name no drive or share are not put into one spelling, so
+// the guard refuses them; a share's root has one spelling however it was
+// written, so a protected folder on a share cannot be reached around it.
+TEST(Guard, PathsWithoutAProperRootAreNotJudged)
+{
+    for (auto path : {"relative\\dir", ":x\\y", "\\:x", "", "\\\\server", "\\\\server\\",
+                      "\\\\s\\.\\C:\\Windows", "\\\\s\\..\\x",
+                      "\\\\.\\share\\x", "\\\\..\\share\\x", "\\\\\\\\?\\UNCx\\share\\x"}) {
+        char out[512];
+        EXPECT_FALSE(CanonicalPath(path, out, sizeof out)) << path << " gave " << out;
+    }
+    EXPECT_EQ("\\\\server\\share\\dir", Canonical("\\\\server\\\\share\\dir"));
+    EXPECT_EQ("\\\\server\\share\\dir", Canonical("//server//share//dir//"));
+    EXPECT_EQ("\\\\x\\y", Canonical("\\\\\\x\\y"));
+
+    ClearProtectedFolders();
+    ASSERT_TRUE(AddProtectedFolder("\\\\server\\share\\profiles"));
+    EXPECT_TRUE(IsProtectedCanonical(Canonical("\\\\server\\\\share\\profiles").c_str()));
+    EXPECT_TRUE(IsProtectedCanonical(Canonical("\\\\server\\\\share").c_str()));
+    ClearProtectedFolders();
+}
+
 TEST(Guard, RefusesProtectedFoldersTheirParentsAndRoots)
 {
     ClearProtectedFolders();

@@ -463,14 +463,28 @@ TEST_F(LogTest, EmptyLogLoadsQuietly)
     EXPECT_EQ(0, g_messages.count);
 }
 
-TEST_F(LogTest, NulBytesEndTheLineText)
+// A NUL byte would cut a line short, and the cut path or mode would name
+// what the log does not: such a line is no entry, whatever its kind. It
+// takes no number and no place in the log-line set.
+TEST_F(LogTest, LinesHoldingANulByteAreDropped)
 {
-    static const char raw[] = "A1,ab\0cd\nA2,two\nP0,x\0y\nP0,x\nA3\0,z\nA4,four\n";
+    static const char raw[] = "A1,ab\0cd\nA2,two\nP0,x\0y\nP0,x\nA3\0,z\nA4,four\n"
+                              "P0,C:\\App\\data\0\\keep.txt,0\r\n"
+                              "P0,C:\\App\\a.txt,\0\x31\r\n"
+                              "U0,C:\\App\0\\sub,1\r\n"
+                              "P0,C:\\App\\data\r\n";
     Load(std::string(raw, sizeof raw - 1), REMOVAL);
-    EXPECT_EQ("ab", Msg(1));
+    EXPECT_FALSE(Defined(1));
     EXPECT_EQ("two", Msg(2));
+    EXPECT_FALSE(Defined(3));
     EXPECT_EQ("four", Msg(4));
-    EXPECT_EQ((std::vector<Entry>{{30001, "Px"}}), List());
+    EXPECT_EQ((std::vector<Entry>{{30001, "Px"}, {30002, "PC:\\App\\data"}}), List());
+    EXPECT_EQ(2, Counter(COUNT_P));
+    EXPECT_EQ(0, Counter(COUNT_U));
+
+    Load(std::string(raw, sizeof raw - 1), LAUNCHER);
+    EXPECT_FALSE(Defined(1));
+    EXPECT_EQ("four", Msg(4));
 }
 
 TEST_F(LogTest, HugeLinesLoad)

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 using namespace std::string_literals;
 
@@ -101,15 +102,28 @@ TEST(ParseCommandLineTest, OtherProgramNamesEndAtTheFirstSpace)
     EXPECT_EQ("", Argument("C:\\Program", SPACED_PROGRAM));
 }
 
-TEST(ParseCommandLineTest, LongArgumentIsCutToTheBuffer)
+// A cut argument would name another file: the caller is told, so that it
+// never opens it.
+TEST(ParseCommandLineTest, LongArgumentIsCutToTheBufferAndReported)
 {
     std::string path = "C:\\" + std::string(700, 'a');
     std::string argument = Argument("unins.exe \"" + path + "\"");
     EXPECT_EQ(path.substr(0, ARGUMENT_SIZE - 1), argument);
+    std::vector<char> buffer(ARGUMENT_SIZE);
+    EXPECT_FALSE(ParseCommandLine(("unins.exe \"" + path + "\"").c_str(), PROGRAM, buffer.data(),
+                                  ARGUMENT_SIZE));
+    EXPECT_FALSE(ParseCommandLine(("unins.exe " + path.substr(0, 512)).c_str(), PROGRAM,
+                                  buffer.data(), ARGUMENT_SIZE));
+    for (auto line : {"unins.exe", "unins.exe \"C:\\App\\uninstal.ini\"", ""})
+        EXPECT_TRUE(ParseCommandLine(line, PROGRAM, buffer.data(), ARGUMENT_SIZE)) << line;
 
     std::string exact = "C:\\" + std::string(ARGUMENT_SIZE - 4, 'b');  // 511 characters
     EXPECT_EQ(exact, Argument("unins.exe \"" + exact + "\""));
     EXPECT_EQ(exact, Argument("unins.exe " + exact));
+    EXPECT_TRUE(ParseCommandLine(("unins.exe \"" + exact + "\"").c_str(), PROGRAM, buffer.data(),
+                                 ARGUMENT_SIZE));
+    EXPECT_TRUE(ParseCommandLine(("unins.exe " + exact).c_str(), PROGRAM, buffer.data(),
+                                 ARGUMENT_SIZE));
 
     EXPECT_EQ("C:\\App\\", Argument("unins.exe C:\\App\\uninstal.ini", PROGRAM, 8));
 }

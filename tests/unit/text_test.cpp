@@ -373,4 +373,10 @@ TEST(FormatText, CutsToTheBuffer)
     FormatText(out, sizeof out, "%s|%s", bigArg, 1);
     EXPECT_LT(TextLength(out), 2048);
     EXPECT_EQ(std::string(out), std::string(TextLength(out), 'z'));
+
+    // a width or precision beyond the buffer fills it and no more, at once
+    const char* two[2] = {"a", "b"};
+    FormatText(out, sizeof out, "%2147483647s|%s", two, 2);
+    EXPECT_EQ(std::string(1022, ' ') + "a", out);
+    EXPECT_EQ("a|b", Format("%.99999999999999999999s|%s", {"a", "b"}));
 }

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 using namespace e2e;
 
@@ -256,21 +259,99 @@ TEST(Leftover, RetryAfterTheFileIsReleasedAndEmptyFoldersGo)
     Finish(driver, d);
 }
 
-TEST(Files, LargeTreeIsHandledOnceAndRemoved)
+// The stress run: a log at the limit of 19,999 entries over a tree of 50,000
+// files with long paths (far more than the first sizes of the handled-path
+// set and its pool). Trees and single files are named by several entries at
+// once; every named file is handled exactly once, the 20,000th entry is
+// dropped, and nothing else is touched. Prints the time the work took and the
+// memory the process held at its peak.
+TEST(Files, StressLogAtTheLimitOverALargeTree)
 {
     Sandbox box;
     Driver driver;
-    // 50,000 files with long paths: far more than the first sizes of the
-    // handled-path set and its pool
-    std::string longName(60, 'n');
-    for (int dir = 0; dir < 100; ++dir) {
-        std::string folder = box.Host("big\\folder_with_a_rather_long_name_" + std::to_string(dir));
-        std::filesystem::create_directories(folder);
-        for (int file = 0; file < 500; ++file)
-            std::ofstream(folder + "/" + longName + "_" + std::to_string(file) + ".dat");
+    enum { FOLDERS = 100, SUBFOLDERS = 5, FILES = 100 };
+    const std::string longName(40, 'n');
+    auto folder = [](int d) { return "big\\folder_with_a_rather_long_name_" + std::to_string(d); };
+    auto file = [&](int d, int s, int f) {
+        return folder(d) + "\\sub" + std::to_string(s) + "\\" + longName + "_" + std::to_string(f) +
+               ".dat";
+    };
+    for (int d = 0; d < FOLDERS; ++d)
+        for (int s = 0; s < SUBFOLDERS; ++s) {
+            std::filesystem::create_directories(box.Host(folder(d) + "\\sub" + std::to_string(s)));
+            for (int f = 0; f < FILES; ++f)
+                std::ofstream(box.Host(file(d, s, f))) << "x";
+        }
+
+    // folders 0-39: whole trees (mode 1), their first 100 files also by P
+    // entries that come first; 40-69: every file by its own P entry; 70: 100
+    // files offered (mode 2), then the whole tree; 80: the 19,999th entry;
+    // 81: the 20,000th, dropped; the rest: not named, only missing files
+    // beside them
+    std::vector<std::string> entries;
+    for (int d = 0; d < 40; ++d)
+        entries.push_back("U0," + box.Win(folder(d)) + ",1");
+    for (int d = 40; d < 70; ++d)
+        for (int s = 0; s < SUBFOLDERS; ++s)
+            for (int f = 0; f < FILES; ++f)
+                entries.push_back("P0," + box.Win(file(d, s, f)) + ",0");
+    std::vector<std::string> offered;
+    for (int f = 0; f < FILES; ++f) {
+        entries.push_back("P0," + box.Win(file(70, 0, f)) + ",2");
+        entries.push_back("P0," + box.Win(file(0, 0, f)) + ",0");
+        offered.push_back(box.Win(file(70, 0, f)));
     }
-    DialogState d = RunRemoval(box, driver, "U0," + box.Win("big") + ",1\r\n");
-    EXPECT_FALSE(box.Exists("big"));
-    EXPECT_TRUE(d.items[LEFTOVER].empty());
+    entries.push_back("U0," + box.Win(folder(70)) + ",1");
+    while (entries.size() < 19998)
+        entries.push_back("P0," + box.Win(folder(99) + "\\sub9\\missing" +
+                                          std::to_string(entries.size()) + ".dat") + ",0");
+    entries.push_back("U0," + box.Win(folder(80)) + ",1");
+    entries.push_back("U0," + box.Win(folder(81)) + ",1");
+    std::string log;
+    for (auto& e : entries)
+        log += e + "\r\n";
+
+    auto started = std::chrono::steady_clock::now();
+    std::string program = box.InstallProgram(StandardLog(log));
+    box.UseTemp(driver);
+    ASSERT_TRUE(driver.Start("\"" + program + "\" \"" + box.Win("app\\uninstal.ini") + "\"",
+                             box.Win("app")));
+    ASSERT_TRUE(driver.WaitWindow(Title(), 120000));
+    DialogState d = WaitDone(driver, Title(), 480000);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    auto memory = driver.Call({"memory"});
+    ASSERT_FALSE(memory.empty());
+    std::stringstream fields(memory.back());
+    std::string ok;
+    unsigned long long peakWorkingSet = 0, peakCommitted = 0;
+    fields >> ok >> peakWorkingSet >> peakCommitted;
+    EXPECT_EQ(ok, "ok");
+    printf("stress: %zu entries over %d files: %.1f s from start to the end of the work; "
+           "peak working set %.1f MB, peak committed %.1f MB\n",
+           entries.size() - 1, FOLDERS * SUBFOLDERS * FILES, seconds, peakWorkingSet / 1048576.0,
+           peakCommitted / 1048576.0);
+    RecordProperty("seconds", std::to_string(seconds));
+    RecordProperty("peak_working_set", std::to_string(peakWorkingSet));
+    RecordProperty("peak_committed", std::to_string(peakCommitted));
+
+    // each offered file listed once, nothing else (in the list's own order)
+    std::vector<std::string> listed = d.items[LEFTOVER];
+    std::sort(listed.begin(), listed.end());
+    std::sort(offered.begin(), offered.end());
+    EXPECT_EQ(listed, offered);
+    for (int n = 0; n < FOLDERS; ++n) {
+        bool tree = n < 40 || n == 70 || n == 80;
+        if (tree && n != 70) {
+            EXPECT_FALSE(box.Exists(folder(n))) << folder(n);
+            continue;
+        }
+        int left = 0;
+        for (int s = 0; s < SUBFOLDERS; ++s)
+            for (int f = 0; f < FILES; ++f)
+                left += box.Exists(file(n, s, f));
+        int expected = n == 70 ? FILES : (n >= 40 && n < 70) ? 0 : SUBFOLDERS * FILES;
+        EXPECT_EQ(left, expected) << folder(n);
+    }
+    EXPECT_TRUE(box.Exists(folder(40) + "\\sub0"));  // P entries leave the folders
     Finish(driver, d);
 }

@@ -461,9 +461,9 @@ void Driver::Key(const std::string& title, const std::string& key)
     EXPECT_TRUE(IsOk(Call({"key", title, key})));
 }
 
-bool Driver::Hold(const std::string& path)
+bool Driver::Hold(const std::string& path, bool exclusive)
 {
-    return IsOk(Call({"hold", path}));
+    return IsOk(exclusive ? Call({"hold", path, "exclusive"}) : Call({"hold", path}));
 }
 
 bool Driver::Release(const std::string& path)

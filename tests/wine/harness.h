@@ -87,7 +87,8 @@ public:
     DialogState Dump(const std::string& title);
     bool Click(const std::string& title, int id);
     void Key(const std::string& title, const std::string& key);
-    bool Hold(const std::string& path);
+    // Keeps the file open sharing reads only, or, exclusive, sharing nothing.
+    bool Hold(const std::string& path, bool exclusive = false);
     bool Release(const std::string& path);
     // Registry state as the program under test sees it (the driver has its
     // bitness). A value "@" is the key's default value. RegGet gives the

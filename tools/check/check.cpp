@@ -677,6 +677,10 @@ static void CheckLines()
                             letter));
             }
             break;
+        case LOAD_NUL_BYTE:
+            s_dropped.push_back({line, "nul-byte"});
+            Warn(line, "nul-byte", "a NUL byte inside the line: the loader drops it");
+            break;
         case LOAD_BEYOND_LIMIT:
             s_dropped.push_back({line, "beyond-limit"});
             if (!beyond++)

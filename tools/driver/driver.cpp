@@ -6,6 +6,7 @@
 // would, holds files open, and reads and writes the registry. Texts are in
 // the driver's ANSI code page, which its programs share.
 #include <windows.h>
+#include <psapi.h>
 #include <tlhelp32.h>
 
 #include <stdio.h>
@@ -352,6 +353,18 @@ static void WaitExit(HANDLE process, DWORD timeout)
     Reply("ok\t" + std::to_string(code));
 }
 
+// memory: the peak working set and the peak of committed memory of the
+// process the last "start" made, in bytes, read while it still runs.
+static void CmdMemory()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    if (!s_started || !K32GetProcessMemoryInfo(s_started, &counters, sizeof counters))
+        return Reply("error\tno counters");
+    Reply("ok\t" + std::to_string(counters.PeakWorkingSetSize) + "\t" +
+          std::to_string(counters.PeakPagefileUsage));
+}
+
 static bool SameFile(const char* a, const char* b)
 {
     char x[MAX_PATH], y[MAX_PATH];
@@ -407,10 +420,12 @@ static void CmdFind(const Fields& f)
     }
 }
 
+// hold PATH [exclusive]: keeps the file open, sharing reads only, or
+// nothing at all, so that no other process can open it.
 static void CmdHold(const Fields& f)
 {
-    HANDLE file = CreateFileA(f[1].c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
-                              0, 0);
+    DWORD share = f.size() > 2 && f[2] == "exclusive" ? 0 : FILE_SHARE_READ;
+    HANDLE file = CreateFileA(f[1].c_str(), GENERIC_READ, share, 0, OPEN_EXISTING, 0, 0);
     if (file == INVALID_HANDLE_VALUE)
         return Reply("error\tcannot open");
     s_held[f[1]] = file;
@@ -602,6 +617,8 @@ int main()
             Reply(SetEnvironmentVariableA(f[1].c_str(), f[2].c_str()) ? "ok" : "error");
         else if (c == "start")
             CmdStart(f);
+        else if (c == "memory")
+            CmdMemory();
         else if (c == "wait")
             WaitExit(s_started, f.size() > 1 ? atoi(f[1].c_str()) : 30000);
         else if (c == "find")

@@ -1,0 +1,121 @@
+// The wildcard decision and matching over arbitrary names and patterns, and
+// the canonical spelling and protected-folder decision over arbitrary paths.
+// The input is split at NUL bytes: a pattern, then names; the same texts are
+// taken as paths, the first ones also as protected folders.
+#include "actions/guard.h"
+#include "actions/match.h"
+#include "common/platform_host.h"
+#include "common/text.h"
+
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#define CHECK(x)                                                      \
+    do {                                                              \
+        if (!(x)) {                                                   \
+            fprintf(stderr, "fuzz_match: %s failed at line %d\n", #x, __LINE__); \
+            abort();                                                  \
+        }                                                             \
+    } while (0)
+
+static void CheckPattern(const char* name, const std::vector<std::string>& found)
+{
+    FilePattern pattern;
+    ParsePattern(name, &pattern);
+    CHECK(strlen(pattern.base) < PATTERN_PART && strlen(pattern.ext) < PATTERN_PART);
+    // the flags follow the name's first character and the one after its last dot
+    const char* dot = strrchr(name, '.');
+    CHECK(pattern.anyBase == (name[0] == '*'));
+    CHECK(pattern.anyExt == (!dot || dot[1] == '*'));
+    CHECK(pattern.wildcard == (name[0] == '*' || (dot && dot[1] == '*')));
+    for (const std::string& f : found) {
+        bool match = PatternMatches(&pattern, f.c_str());
+        if (pattern.anyBase && pattern.anyExt)
+            CHECK(match);
+    }
+    // a name within the parts' size matches its own pattern
+    if (strlen(name) < PATTERN_PART)
+        CHECK(PatternMatches(&pattern, name));
+}
+
+static bool HasDotComponent(const char* path)
+{
+    std::string p = std::string("\\") + path + "\\";
+    return p.find("\\.\\") != std::string::npos || p.find("\\..\\") != std::string::npos;
+}
+
+static void CheckCanonical(const char* path)
+{
+    for (int size : {3, 16, 260, 512}) {
+        char* dest = static_cast<char*>(malloc(size));
+        if (CanonicalPath(path, dest, size)) {
+            size_t length = strlen(dest);
+            CHECK(length < size_t(size));
+            CHECK(!strchr(dest, '/'));
+            CHECK(!HasDotComponent(dest));
+            if (dest[0] && dest[1] == ':')
+                CHECK(dest[length - 1] != '\\' || length <= 2);
+            // rooted: a drive or a share (either slash), as the system gives them
+            bool rooted = (path[0] && path[1] == ':') ||
+                          ((path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/'));
+            bool refused = IsProtectedCanonical(dest);
+            // a root, or anything without one, is always refused
+            if (!rooted || (dest[1] == ':' && !dest[2]))
+                CHECK(refused);
+            // one spelling: a second pass changes nothing
+            char* again = static_cast<char*>(malloc(size));
+            if (rooted) {
+                CHECK(CanonicalPath(dest, again, size));
+                CHECK(strcmp(dest, again) == 0);
+            }
+            free(again);
+        }
+        free(dest);
+    }
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size > 4096)
+        return 0;
+    std::string input(reinterpret_cast<const char*>(data), size);
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        size_t nul = input.find('\0', start);
+        parts.push_back(input.substr(start, nul == std::string::npos ? nul : nul - start));
+        if (nul == std::string::npos || parts.size() == 16)
+            break;
+        start = nul + 1;
+    }
+    std::vector<std::string> found(parts.begin() + 1, parts.end());
+    found.push_back(".");
+    found.push_back("..");
+    CheckPattern(parts[0].c_str(), found);
+
+    // the first two texts protected, then every text judged
+    ClearProtectedFolders();
+    for (size_t i = 0; i < parts.size() && i < 2; ++i)
+        CHECK(AddProtectedFolder(parts[i].c_str()));
+    for (size_t i = 0; i < parts.size() && i < 2; ++i) {
+        char canonical[512];
+        if (parts[i].empty() || !CanonicalPath(parts[i].c_str(), canonical, sizeof canonical))
+            continue;
+        // a protected folder and every folder that holds it are refused
+        CHECK(IsProtectedCanonical(canonical));
+        std::string up = canonical;
+        for (size_t cut; (cut = up.rfind('\\')) != std::string::npos && cut > 0;) {
+            up.resize(cut);
+            if (CanonicalPath(up.c_str(), canonical, sizeof canonical))
+                CHECK(IsProtectedCanonical(canonical));
+        }
+    }
+    for (const std::string& p : parts)
+        CheckCanonical(p.c_str());
+    return 0;
+}
