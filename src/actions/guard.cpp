@@ -70,7 +70,7 @@ bool CanonicalPath(const char* path, char* dest, int destSize)
         dest[used] = 0;
         const char* share = dest + 2;
         while (*share && *share != '\\')
-            ++share;
+            share = NextChar(share);
         if (!IsName(dest + 2, int(share - dest - 2)) || dest[2] == '?' || !*share ||
             !IsName(share + 1, TextLength(share + 1)))
             return false;
