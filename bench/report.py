@@ -48,8 +48,8 @@ def machine(load_before):
         f"{' with uncommitted changes' if run('git status --porcelain -- src res cmake') else ''}, "
         f"build/win32/unins.exe {os.path.getsize('build/win32/unins.exe'):,} bytes",
         f"- Load average before / after: {load_before} / {' '.join(load_after)}",
-        "- The machine was shared: three other people built and tested on its two cores "
-        "while this ran, so single figures are noisy; read the medians.",
+        "- A load average above 1 means other work shared the two cores while this ran: "
+        "single figures are then noisy; read the medians.",
     ]
 
 
