@@ -22,13 +22,7 @@
 
 static const char kLogPath[] = "C:\\App\\uninstal.ini";
 
-#define CHECK(x)                                                      \
-    do {                                                              \
-        if (!(x)) {                                                   \
-            fprintf(stderr, "fuzz_log: %s failed at line %d\n", #x, __LINE__); \
-            abort();                                                  \
-        }                                                             \
-    } while (0)
+#include "fuzz_check.h"
 
 // What the Windows build links in from the dialog and the handlers; the
 // handlers' decisions are taken below instead.

@@ -15,13 +15,7 @@
 #include <string>
 #include <vector>
 
-#define CHECK(x)                                                      \
-    do {                                                              \
-        if (!(x)) {                                                   \
-            fprintf(stderr, "fuzz_match: %s failed at line %d\n", #x, __LINE__); \
-            abort();                                                  \
-        }                                                             \
-    } while (0)
+#include "fuzz_check.h"
 
 static void CheckPattern(const char* name, const std::vector<std::string>& found)
 {

@@ -13,13 +13,7 @@
 #include <string>
 #include <vector>
 
-#define CHECK(x)                                                      \
-    do {                                                              \
-        if (!(x)) {                                                   \
-            fprintf(stderr, "fuzz_text: %s failed at line %d\n", #x, __LINE__); \
-            abort();                                                  \
-        }                                                             \
-    } while (0)
+#include "fuzz_check.h"
 
 // The buffer sizes the program reads fields and paths into.
 static const int kSizes[] = {1, 64, 128, 256, 512, 2048};

@@ -38,15 +38,6 @@ static std::string Cp932(const std::string& utf8)
     return out;
 }
 
-static std::set<std::string> Tree(const std::string& root)
-{
-    std::set<std::string> out;
-    std::error_code error;
-    for (auto& e : fs::recursive_directory_iterator(root, error))
-        out.insert(fs::relative(e.path(), root).string() + (e.is_directory() ? "/" : ""));
-    return out;
-}
-
 TEST(DoubleByte, JapaneseApplicationRemovedInCodePage932)
 {
     Sandbox box;
@@ -107,7 +98,7 @@ TEST(DoubleByte, JapaneseApplicationRemovedInCodePage932)
     EXPECT_EQ(box.Read("一時ソ\\record.txt"),
               "start|" + shortExe + Cp932(" 表示|" + temp) + "\r\n");
     // left: the held file and the file of the listed tree, both offered
-    EXPECT_EQ(Tree(HostPath(app)), (std::set<std::string>{"一覧表/", "一覧表/keep.dat",
+    EXPECT_EQ(HostTree(HostPath(app)), (std::set<std::string>{"一覧表/", "一覧表/keep.dat",
                                                            "予定表/", "予定表/ログ十.txt"}));
     const std::vector<std::string>& listed = d.items[LEFTOVER];
     EXPECT_EQ(std::set<std::string>(listed.begin(), listed.end()),
@@ -120,7 +111,7 @@ TEST(DoubleByte, JapaneseApplicationRemovedInCodePage932)
     ASSERT_TRUE(driver.Click(Title(), DELETE_ALL));
     driver.Call({"sleep", "500"});
     EXPECT_TRUE(driver.Dump(Title()).items[LEFTOVER].empty());
-    EXPECT_FALSE(fs::exists(HostPath(top))) << "left: " << testing::PrintToString(Tree(HostPath(top)));
+    EXPECT_FALSE(fs::exists(HostPath(top))) << "left: " << testing::PrintToString(HostTree(HostPath(top)));
     ASSERT_TRUE(driver.Click(Title(), CLOSE));
     EXPECT_EQ(driver.WaitFound(), 0);
 }

@@ -49,6 +49,15 @@ std::string HostPath(const std::string& windowsPath)
     return path + rest;
 }
 
+std::set<std::string> HostTree(const std::string& root)
+{
+    std::set<std::string> out;
+    std::error_code error;
+    for (auto& e : fs::recursive_directory_iterator(root, error))
+        out.insert(fs::relative(e.path(), root).string() + (e.is_directory() ? "/" : ""));
+    return out;
+}
+
 Build SuiteBuild()
 {
     static int build = -1;

@@ -2,6 +2,7 @@
 // and drives it through the UI driver, as a person would.
 #pragma once
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ std::string WineDir();
 std::string Display();
 // C:\... path in the prefix <-> Linux path.
 std::string HostPath(const std::string& windowsPath);
+// Every file and folder under a host folder, relative, with '/' separators
+// and a '/' after each folder.
+std::set<std::string> HostTree(const std::string& root);
 std::string ProgramFile(Build build);
 // A test fixture (tests/fixtures) of the build's bitness.
 std::string FixtureFile(Build build, const std::string& name);

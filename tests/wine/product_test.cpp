@@ -31,16 +31,6 @@ static std::string Replace(std::string text, const std::string& from, const std:
     return text;
 }
 
-// Every file and folder under root, relative, with '/' separators.
-static std::set<std::string> Tree(const std::string& root)
-{
-    std::set<std::string> out;
-    std::error_code error;
-    for (auto& e : fs::recursive_directory_iterator(root, error))
-        out.insert(fs::relative(e.path(), root).string() + (e.is_directory() ? "/" : ""));
-    return out;
-}
-
 TEST(Product, SampleApplicationUninstalledFromTheLauncher)
 {
     Sandbox box;
@@ -103,7 +93,7 @@ TEST(Product, SampleApplicationUninstalledFromTheLauncher)
 
     // what is left: the library whose last reference went, the held file and
     // the file the log offers; the profile lost its entries
-    EXPECT_EQ(Tree(appHost), (std::set<std::string>{"bin/", "bin/sampleext.dll", "held.log",
+    EXPECT_EQ(HostTree(appHost), (std::set<std::string>{"bin/", "bin/sampleext.dll", "held.log",
                                                       "settings.ini"}));
     EXPECT_EQ(d.items[LEFTOVER], (std::vector<std::string>{app + "\\bin\\sampleext.dll",
                                                             app + "\\held.log",
