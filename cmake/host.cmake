@@ -30,6 +30,10 @@ endif()
 
 add_subdirectory(tests/check)
 
+# scripts/setup against stand-ins for the package tools
+add_test(NAME Setup.HalfSyncedMirror COMMAND bash ${CMAKE_SOURCE_DIR}/tests/setup/setup_test.sh)
+set_tests_properties(Setup.HalfSyncedMirror PROPERTIES LABELS unit)
+
 if(UNINS_E2E)
     add_subdirectory(tests/wine)
 endif()

@@ -78,6 +78,11 @@ bool Emulated(Build build)
     return build == Build::Shipped32 && SuiteBuild() == Build::Twin64;
 }
 
+bool Wine32Installed()
+{
+    return access(kWine32, X_OK) == 0;
+}
+
 std::string SealFault(const std::string& prefix)
 {
     std::error_code error;

@@ -19,6 +19,9 @@ enum class Build { Twin64, Shipped32 };
 Build SuiteBuild();
 // True when this build's processes are emulated: waits must be longer.
 bool Emulated(Build build);
+// True when Wine's 32-bit loader is installed (natively run or emulated):
+// without it no 32-bit program can run here at all.
+bool Wine32Installed();
 
 std::string WineDir();
 std::string Display();
