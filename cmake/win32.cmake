@@ -36,6 +36,7 @@ set(PROGRAM_SOURCES
     src/actions/run.cpp
     src/actions/protect.cpp
     src/common/erase.cpp
+    src/common/process.cpp
     src/ui/dialog.cpp
     src/ui/leftover.cpp
     res/unins.rc

@@ -3,10 +3,6 @@
 #include "log/log.h"
 
 enum {
-    ORDER_DIALOG = 15000,        // entries from here on wait for the progress dialog
-    ORDER_FIRST_REGISTRY = 19999,
-    ORDER_FIRST_PROFILE = 21001,
-    ORDER_FIRST_FILES = 30001,
     PACED_STEPS = 29,            // operations delayed by PACE_DELAY each
     PACE_DELAY = 100,
 };
@@ -36,11 +32,6 @@ bool ReadEntryField(char* dest, int n, int destSize);
 
 // Hands the entry under the cursor to the handler of its type letter.
 void RunEntry(char letter);
-// Provided by the progress dialog: adds a message to the status list and
-// selects it; adds a path to the leftover list (nothing happens before the
-// dialog exists).
-void AddStatusLine(int messageId);
-void AddLeftover(const char* path);
 
 // The handlers; each reads the entry under the cursor.
 void CallLibraryEntry();     // D

@@ -1,21 +1,7 @@
+// Running the ordered entries, with the status lines that open each group.
 #include "actions/actions.h"
 #include "common/globals.h"
-#include "common/text.h"
-
-ActionEntry* g_cursor;
-ActionEntry* g_lastEntry;
-static DWORD s_paceCount;  // never reset during a run
-
-void ResetCursor()
-{
-    g_cursor = g_entries;
-    g_lastEntry = g_entries + g_entryCount - 1;
-}
-
-bool ReadEntryField(char* dest, int n, int destSize)
-{
-    return CopyField(dest, g_cursor->text + 1, n, destSize) < destSize;
-}
+#include "common/progress.h"
 
 void RunActions()
 {
@@ -34,17 +20,4 @@ void RunActions()
         RunEntry(g_cursor->text[0]);
         ++g_cursor;
     }
-}
-
-void PaceStep()
-{
-    ++s_paceCount;
-    if (s_paceCount < PACED_STEPS + 1)
-        PlatSleep(PACE_DELAY);
-}
-
-void CompletePacing()
-{
-    for (++s_paceCount; s_paceCount < PACED_STEPS + 1; ++s_paceCount)
-        PlatSleep(PACE_DELAY);
 }

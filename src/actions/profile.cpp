@@ -5,8 +5,6 @@
 #include "common/files.h"
 #include "common/globals.h"
 
-enum { KEY_NAME_BUFFER = 256, KEY_LIST_BUFFER = 200 };
-
 // M: file, section, key. An empty key deletes the whole section; a section
 // whose last key went is deleted too. A file that does not exist is never
 // created.

@@ -2,11 +2,10 @@
 #include <windows.h>
 
 #include "actions/actions.h"
+#include "common/progress.h"
 #include "actions/remove.h"
 #include "common/globals.h"
 #include "common/text.h"
-
-enum { VALUE_NAME_BUFFER = 128 };
 
 static const char kSharedDlls[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
@@ -36,7 +35,7 @@ void RemoveRegistryEntry()
     char subkey[PATH_BUFFER];
     char name[VALUE_NAME_BUFFER];
     ReadEntryField(field, 0, sizeof field);
-    HKEY root = RootKey(ParseNumber(field) & 0xFF);
+    HKEY root = RootKey(ParseNumber(field) & CODE_MASK);
     if (!root || !ReadEntryField(subkey, 1, sizeof subkey) ||
         !ReadEntryField(name, 2, sizeof name))
         return;

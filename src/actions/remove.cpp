@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "actions/actions.h"
+#include "common/progress.h"
 #include "actions/guard.h"
 #include "actions/match.h"
 #include "actions/remove.h"
@@ -103,13 +104,13 @@ void RemoveMatching(const char* path, bool recursive, int mode)
 // path does not fit its buffer.
 static bool ReadFileEntry(char* path, int* mode)
 {
-    char field[64];
+    char field[NUMBER_BUFFER];
     if (!ReadEntryField(path, 0, PATH_BUFFER))
         return false;
     // either slash separates, as everywhere in the system
     UseBackslashes(path);
     ReadEntryField(field, 1, sizeof field);
-    *mode = ParseNumber(field) & 0xFF;
+    *mode = ParseNumber(field) & CODE_MASK;
     return true;
 }
 

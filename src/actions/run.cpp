@@ -5,9 +5,8 @@
 #include "actions/actions.h"
 #include "common/bytes.h"
 #include "common/globals.h"
+#include "common/process.h"
 #include "common/text.h"
-
-enum { ENTRY_NAME_BUFFER = 64, NUMBER_BUFFER = 64, ARGUMENT_BUFFER = 256, MAX_ARGUMENTS = 5 };
 
 typedef char Argument[ARGUMENT_BUFFER];
 
@@ -110,14 +109,5 @@ void RunProgram()
     if (!ReadEntryField(command, 0, sizeof command))
         return;
     ShortenProgramPath(command);
-    STARTUPINFOA startup;
-    ZeroBytes(&startup, sizeof startup);
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process;
-    if (!CreateProcessA(0, command, 0, 0, TRUE, CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS,
-                        0, 0, &startup, &process))
-        return;
-    WaitForSingleObject(process.hThread, INFINITE);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    StartProgram(command, true);
 }

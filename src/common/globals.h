@@ -1,9 +1,8 @@
 // State shared by several parts of the program. All of it lives for the
 // whole run.
 #pragma once
+#include "common/limits.h"
 #include "common/platform.h"
-
-enum { PATH_BUFFER = 512, SCRATCH_BUFFER = 1024, TITLE_BUFFER = 128 };
 
 extern HWND g_dialog;                       // progress dialog, once initialised
 extern char g_productTitle[TITLE_BUFFER];   // message 10

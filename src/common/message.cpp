@@ -25,7 +25,7 @@ int ShowMessage(unsigned flags, const char* format, const char* arg1, const char
     int argCount = arg2 ? 2 : (arg1 ? 1 : 0);
     FormatText(text, sizeof text, format, args, argCount);
 
-    int answer = PlatMessageBox(g_dialog, text, g_caption, BoxStyle(flags & 0xFF));
+    int answer = PlatMessageBox(g_dialog, text, g_caption, BoxStyle(flags & MSG_KIND));
     if (flags & MSG_EXIT)
         PlatExitProcess(0);
     return answer;

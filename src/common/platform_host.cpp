@@ -169,8 +169,17 @@ void PlatCloseFile(HANDLE file)
     close(Descriptor(file));
 }
 
+static DWORD s_allocationLimit = 0xFFFFFFFF;
+
+void HostSetAllocationLimit(DWORD bytes)
+{
+    s_allocationLimit = bytes;
+}
+
 void* PlatAllocPages(DWORD size)
 {
+    if (size > s_allocationLimit)
+        return 0;
     return calloc(1, size ? size : 1);
 }
 

@@ -19,6 +19,8 @@ unsigned long HostSleepTotal();
 // The ANSI code page of the lead-byte test: 1252 (no lead bytes, the
 // default) or 932 (lead bytes 0x81-0x9F and 0xE0-0xFC).
 void HostSetCodePage(unsigned codePage);
+// Page allocations of more than bytes fail from now on (0xFFFFFFFF: none).
+void HostSetAllocationLimit(DWORD bytes);
 // Calls of the text comparison (CompareStringA on Windows) since the start.
 long HostCompareCount();
 // A file that lives in memory: opening path reads these bytes, and the size

@@ -162,6 +162,21 @@ static bool PutRun(char* out, int* used, const char* text, int count)
     return true;
 }
 
+const char* ScanConversion(const char* p)
+{
+    const char* q = p + 1;
+    while (*q == '-' || *q == '#' || *q == '0')
+        ++q;
+    while (IsDigit(*q))
+        ++q;
+    if (*q == '.') {
+        ++q;
+        while (IsDigit(*q))
+            ++q;
+    }
+    return q;
+}
+
 void FormatText(char* dest, int destSize, const char* format,
                 const char* const* args, int argCount)
 {
@@ -189,16 +204,7 @@ void FormatText(char* dest, int destSize, const char* format,
             p += 2;
             continue;
         }
-        const char* q = p + 1;
-        while (*q == '-' || *q == '#' || *q == '0')
-            ++q;
-        while (*q >= '0' && *q <= '9')
-            ++q;
-        if (*q == '.') {
-            ++q;
-            while (*q >= '0' && *q <= '9')
-                ++q;
-        }
+        const char* q = ScanConversion(p);
         if (*q == 's' && taken < argCount) {
             if (!PutRun(safe, &used, p, int(q + 1 - p)))
                 break;

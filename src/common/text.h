@@ -42,6 +42,11 @@ void LastComponent(const char* path, char* dest, int destSize);
 // Returns the dot's index, or -1 when there is none (base = name, ext empty).
 int SplitExtension(const char* name, char* base, char* ext, int partSize);
 
+inline bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
 // Optional leading '-', then decimal digits; 32-bit wrap-around; no digits give 0.
 // At most the first 63 characters are read.
 int ParseNumber(const char* text);
@@ -53,5 +58,9 @@ bool SameText(const char* a, const char* b);
 // arguments, and only as many as argCount; any other conversion, or a %s
 // beyond the arguments, is written out literally instead of reading an
 // argument that was never passed. The result is cut to destSize bytes.
+// The conversion that starts at the '%' at p, as FormatText reads it:
+// flags, width and precision are passed over; returns its type letter's
+// place (the terminator when the format ends first).
+const char* ScanConversion(const char* p);
 void FormatText(char* dest, int destSize, const char* format,
                 const char* const* args, int argCount);

@@ -18,11 +18,6 @@ static char s_lookup[MESSAGE_TEXT_MAX];
 LoadObserver g_loadObserver;
 #endif
 
-static bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 // The n-th new line of a numbered letter gets base + step * n.
 static int AutomaticNumber(char letter)
 {
@@ -43,20 +38,25 @@ static int AutomaticNumber(char letter)
     return 0;
 }
 
+int ReadExplicitNumber(const char* line, int* end)
+{
+    char number[NUMBER_BUFFER];
+    int at = 1;
+    int length = 0;
+    for (; line[at] && line[at] != ','; ++at)
+        if (length < NUMBER_BUFFER - 1)
+            number[length++] = line[at];
+    number[length] = 0;
+    *end = at;
+    return ParseNumber(number);
+}
+
 int AssignOrder(char** line, bool removalStage)
 {
     char* text = *line;
     char letter = text[0];
-
-    enum { NUMBER_BUFFER = 64 };
-    char number[NUMBER_BUFFER];
-    int end = 1;
-    int length = 0;
-    for (; text[end] && text[end] != ','; ++end)
-        if (length < NUMBER_BUFFER - 1)
-            number[length++] = text[end];
-    number[length] = 0;
-    int explicitNumber = ParseNumber(number);
+    int end;
+    int explicitNumber = ReadExplicitNumber(text, &end);
 
     // The entry text is the letter followed by the rest after the comma. A
     // line without a comma has no rest: the letter takes the number's last
@@ -144,7 +144,7 @@ void LoadLog(const char* path, bool removalStage)
     g_entries = static_cast<ActionEntry*>(AllocPages(ENTRY_ROOM * sizeof(ActionEntry)));
     g_messages.texts = static_cast<const char**>(AllocPages(MESSAGE_ROOM * sizeof(char*)));
     if (!g_logBuffer || !g_entries || !g_messages.texts)
-        ShowMessage(MSG_FATAL, "Error reading file %s", path);
+        ShowMessage(MSG_FATAL, NO_MEMORY_FORMAT, path);
     g_logSize = ReadExact(file, g_logBuffer, size, path);
     PlatCloseFile(file);
     ZeroBytes(g_messages.ids, sizeof g_messages.ids);

@@ -1,5 +1,6 @@
 // The uninstall log: reading it, numbering its entries, and its messages.
 #pragma once
+#include "common/limits.h"
 #include "common/platform.h"
 #include "common/nameset.h"
 
@@ -8,39 +9,6 @@
 struct ActionEntry {
     int order;
     char* text;
-};
-
-enum {
-    ENTRY_ROOM = 20000,      // records the entry array has room for
-    MAX_ENTRIES = 19999,     // records the loader stores at most
-    MESSAGE_ROOM = 1001,     // ids 0 to 1000
-    MESSAGE_ID_LAST = 1000,
-    MESSAGE_TEXT_MAX = 512,  // lookup buffer: 511 characters and a terminator
-    LOG_LINE_ROOM = 20000,   // first size of the log-line set
-    ORDER_DROP = 65535,      // a line with this number is dropped
-    NO_MESSAGE = 0xFFFF,
-};
-
-// Message ids the program shows.
-enum {
-    MSGID_PRODUCT = 10,
-    MSGID_FINISH = 13,
-    MSGID_COPY_FAILED = 36,
-    MSGID_STATUS_FILES = 42,
-    MSGID_CONFIRM = 43,
-    MSGID_DELETE_SELECTED = 44,
-    MSGID_DELETE_ALL = 45,
-    MSGID_CLOSE = 46,
-    MSGID_DONE = 47,
-    MSGID_CAPTION = 48,
-    MSGID_START_FAILED = 49,
-    MSGID_STATUS_END = 50,
-    MSGID_ASK_DELETE = 51,
-    MSGID_RETRY_DELETE = 52,
-    MSGID_LEFTOVER = 53,
-    MSGID_STATUS_REGISTRY = 54,
-    MSGID_STATUS_PROFILE = 55,
-    MSGID_STATUS_FILES2 = 58,
 };
 
 struct MessageTable {
@@ -93,6 +61,10 @@ void LoadLog(const char* path, bool removalStage);
 // followed by the rest after the first comma), and returns the order number:
 // a message id (0 to 1000), an order number (1001 and up) or ORDER_DROP.
 int AssignOrder(char** line, bool removalStage);
+// The explicit number of an entry line: its characters from the second up
+// to the first comma (the first NUMBER_BUFFER - 1 of them) read as a number,
+// 0 for none. end receives the index of that comma or of the line's end.
+int ReadExplicitNumber(const char* line, int* end);
 
 // Index of id in the message table, or NO_MESSAGE.
 int FindMessage(int id);

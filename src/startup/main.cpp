@@ -14,6 +14,7 @@
 #include "common/files.h"
 #include "common/globals.h"
 #include "common/message.h"
+#include "common/process.h"
 #include "common/text.h"
 #include "log/log.h"
 #include "resource.h"
@@ -37,8 +38,8 @@ static void FindLauncherLog()
     if (file == INVALID_HANDLE_VALUE)
         ShowMessage(MSG_FATAL, "Don't open %s", g_programPath);
 
-    char* block = g_scratchPath;
-    ZeroBytes(block, TRAILER_SIZE);
+    char block[TRAILER_SIZE];
+    ZeroBytes(block, sizeof block);
     if (size < TRAILER_SIZE) {
         ShowMessage(MSG_READ_ERROR, "Error reading file %s", g_programPath);
     } else {
@@ -63,17 +64,8 @@ static void StartRemovalCopy()
     const char* args[2] = {s_copyPath, g_logPath};
     FormatText(s_copyCommand, sizeof s_copyCommand, "\"%s\" \"%s\"", args, 2);
 
-    STARTUPINFOA startup;
-    PROCESS_INFORMATION process;
-    ZeroBytes(&startup, sizeof startup);
-    ZeroBytes(&process, sizeof process);
-    startup.cb = sizeof startup;
-    if (!CreateProcessA(0, s_copyCommand, 0, 0, TRUE,
-                        CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, 0, 0, &startup,
-                        &process))
+    if (!StartProgram(s_copyCommand, false))
         ShowMessage(MSG_FATAL, GetMessageText(MSGID_START_FAILED), s_copyCommand);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
 }
 
 static void RunLauncherStage()
@@ -111,20 +103,21 @@ extern "C" void WINAPI ProgramStart()
         ExitProcess(0);
     }
 
-    GetModuleFileNameA(0, g_programPath, 255);
+    GetModuleFileNameA(0, g_programPath, sizeof g_programPath);
     // a log path too long for its buffer is never opened cut short
     if (!ParseCommandLine(GetCommandLineA(), g_programPath, s_argument, sizeof s_argument))
         ShowMessage(MSG_FATAL, "Can't open uninstal log file %s!", s_argument);
     CopyText(g_programFolder, g_programPath, sizeof g_programFolder);
     StripLastComponent(g_programFolder);
 
-    GetTempPathA(255, g_tempDir);
-    GetCurrentDirectoryA(255, g_scratchPath);
-    GetWindowsDirectoryA(g_windowsDir, 255);
+    char current[PATH_BUFFER];
+    GetTempPathA(sizeof g_tempDir, g_tempDir);
+    GetCurrentDirectoryA(sizeof current, current);
+    GetWindowsDirectoryA(g_windowsDir, sizeof g_windowsDir);
     CutTrailingBackslash(g_tempDir);
-    CutTrailingBackslash(g_scratchPath);
+    CutTrailingBackslash(current);
     // Running from inside the temporary directory: the copy goes elsewhere.
-    if (SameText(g_scratchPath, g_tempDir))
+    if (SameText(current, g_tempDir))
         CopyText(g_tempDir, "c:\\", sizeof g_tempDir);
 
     s_removalStage = s_argument[0] != 0;
@@ -133,9 +126,9 @@ extern "C" void WINAPI ProgramStart()
     else
         FindLauncherLog();
 
-    NameSetCreate(&g_logLines, LOG_LINE_ROOM);
-    if (s_removalStage)
-        CreateHandledPaths();
+    if (!NameSetCreate(&g_logLines, LOG_LINE_ROOM) ||
+        (s_removalStage && !CreateHandledPaths()))
+        ShowMessage(MSG_FATAL, NO_MEMORY_FORMAT, g_logPath);
     LoadLog(g_logPath, s_removalStage);
 
     CopyText(g_productTitle, GetMessageText(MSGID_PRODUCT), sizeof g_productTitle);

@@ -1,6 +1,7 @@
 #include "ui/dialog.h"
 #include "actions/actions.h"
 #include "common/globals.h"
+#include "common/progress.h"
 #include "common/text.h"
 #include "log/log.h"
 #include "resource.h"
@@ -32,14 +33,16 @@ static void ShowItem(HWND window, int id, int show)
     ShowWindow(GetDlgItem(window, id), show);
 }
 
-void AddStatusLine(int messageId)
+// The progress sink: the status list shows each message selected, the
+// leftover list each path.
+static void ShowStatusLine(int messageId)
 {
     LRESULT index = SendDlgItemMessageA(g_dialog, IDC_STATUS_LIST, LB_ADDSTRING, 0,
                                         (LPARAM)GetMessageText(messageId));
     SendDlgItemMessageA(g_dialog, IDC_STATUS_LIST, LB_SETCURSEL, (WPARAM)index, 0);
 }
 
-void AddLeftover(const char* path)
+static void ListLeftover(const char* path)
 {
     SendDlgItemMessageA(g_dialog, IDC_LEFTOVER_LIST, LB_ADDSTRING, 0, (LPARAM)path);
 }
@@ -63,6 +66,8 @@ void OnInitDialog(HWND window)
     EnableItem(window, IDC_DELETE_ALL, FALSE);
 
     g_dialog = window;
+    g_progress.statusLine = ShowStatusLine;
+    g_progress.leftover = ListLeftover;
     PostMessageA(window, WM_COMMAND, CMD_START_WORK, 0);
 }
 
@@ -99,12 +104,14 @@ static void ScheduleSelfDelete()
 {
     if (MoveFileExA(g_programPath, 0, MOVEFILE_DELAY_UNTIL_REBOOT))
         return;
-    JoinPath(g_scratchPath, g_windowsDir, "wininit.ini", sizeof g_scratchPath);
+    char wininit[PATH_BUFFER];
+    JoinPath(wininit, g_windowsDir, "wininit.ini", sizeof wininit);
     char shortPath[PATH_BUFFER];
     shortPath[0] = 0;
     GetShortPathNameA(g_programPath, shortPath, sizeof shortPath);
-    CharToOemA(shortPath, g_logPath);  // the log path is no longer needed
-    WritePrivateProfileStringA("rename", "NUL", g_logPath, g_scratchPath);
+    char oemPath[PATH_BUFFER];
+    CharToOemA(shortPath, oemPath);
+    WritePrivateProfileStringA("rename", "NUL", oemPath, wininit);
 }
 
 static void DoWork(HWND window)
@@ -121,9 +128,9 @@ static void DoWork(HWND window)
     SendDlgItemMessageA(window, IDC_STATUS_LIST, LB_ADDSTRING, 0,
                         (LPARAM)GetMessageText(MSGID_STATUS_END));
     const char* args[1] = {g_programPath};
-    FormatText(g_scratchPath, sizeof g_scratchPath, GetMessageText(MSGID_DONE), args, 1);
-    LRESULT last = SendDlgItemMessageA(window, IDC_STATUS_LIST, LB_ADDSTRING, 0,
-                                       (LPARAM)g_scratchPath);
+    char done[SCRATCH_BUFFER];
+    FormatText(done, sizeof done, GetMessageText(MSGID_DONE), args, 1);
+    LRESULT last = SendDlgItemMessageA(window, IDC_STATUS_LIST, LB_ADDSTRING, 0, (LPARAM)done);
     SendDlgItemMessageA(window, IDC_STATUS_LIST, LB_SETCURSEL, (WPARAM)last, 0);
 
     if (SendDlgItemMessageA(window, IDC_LEFTOVER_LIST, LB_GETCOUNT, 0, 0) != 0)

@@ -1,6 +1,7 @@
 // The dispatcher (the 15000 rule, the cursor kept between calls, the status
 // lines, the letters handed on) and the pacing of the first 29 operations.
 #include "actions/actions.h"
+#include "common/progress.h"
 #include "common/globals.h"
 #include "common/platform_host.h"
 
@@ -30,7 +31,7 @@ void RunEntry(char letter)
     s_events.push_back(std::string(1, letter) + "@" + std::to_string(g_cursor - g_entries));
 }
 
-void AddStatusLine(int messageId)
+static void RecordStatusLine(int messageId)
 {
     s_events.push_back("#" + std::to_string(messageId));
 }
@@ -46,7 +47,11 @@ protected:
     std::vector<ActionEntry> records;
     fs::path dir;
 
-    void SetUp() override { g_dialog = 0; }
+    void SetUp() override
+    {
+        g_dialog = 0;
+        g_progress.statusLine = RecordStatusLine;
+    }
     void TearDown() override
     {
         if (!dir.empty()) {

@@ -562,4 +562,8 @@ TEST_F(LogTest, MissingLogEndsTheProcess)
                 EscapeRegex("Can't open uninstal log file " + missing + "!"));
     EXPECT_EXIT(LoadLog(dir.string().c_str(), REMOVAL), ::testing::ExitedWithCode(0),
                 EscapeRegex("Can't open uninstal log file " + dir.string() + "!"));
+    // a table that cannot be had is said as such, not as a read error
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "10,Product\r\n";
+    EXPECT_EXIT((HostSetAllocationLimit(4096), LoadLog(path.c_str(), REMOVAL)),
+                ::testing::ExitedWithCode(0), EscapeRegex("Not enough memory for " + path));
 }

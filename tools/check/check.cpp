@@ -23,7 +23,7 @@
 #include "common/text.h"
 #include "log/log.h"
 
-enum { DIALOG_ORDER = 15000, FIELD_BUFFER = 1024 };
+enum { FIELD_BUFFER = 1024 };
 
 struct Note {
     int line;
@@ -90,11 +90,6 @@ static std::string Format(const char* format, ...)
     return text;
 }
 
-static bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 static bool IsActionLetter(char c)
 {
     return c && strchr("DEJKMPU", c);
@@ -126,13 +121,8 @@ static std::string Field(const std::string& rest, int n)
 // to the first comma, as the loader reads them.
 static int ExplicitNumber(const std::string& line)
 {
-    char number[64];
-    int length = 0;
-    for (size_t i = 1; i < line.size() && line[i] != ','; ++i)
-        if (length < 63)
-            number[length++] = line[i];
-    number[length] = 0;
-    return ParseNumber(number);
+    int end;
+    return ReadExplicitNumber(line.c_str(), &end);
 }
 
 static std::string EntryRest(const std::string& line)
@@ -218,7 +208,7 @@ static std::string DescribeLibraryCall(const Action& a)
 {
     std::string library = Field(a.rest, 0), name = Field(a.rest, 1);
     int count = ParseNumber(Field(a.rest, 2).c_str());
-    if (count < 0 || count > 5)
+    if (count < 0 || count > MAX_ARGUMENTS)
         return Format("load %s and free it again: argument count %d calls nothing",
                       library.c_str(), count);
     if (count == 0)
@@ -232,7 +222,7 @@ static std::string DescribeLibraryCall(const Action& a)
 
 static std::string DescribeRegistry(const Action& a)
 {
-    int code = ParseNumber(Field(a.rest, 0).c_str()) & 0xFF;
+    int code = ParseNumber(Field(a.rest, 0).c_str()) & CODE_MASK;
     const char* root = RootName(code);
     std::string subkey = Field(a.rest, 1), name = Field(a.rest, 2);
     if (!root)
@@ -267,12 +257,12 @@ static std::string EntryPath(const Action& a)
 static std::string DescribeFiles(const Action& a)
 {
     std::string path = EntryPath(a);
-    int mode = ParseNumber(Field(a.rest, 1).c_str()) & 0xFF;
+    int mode = ParseNumber(Field(a.rest, 1).c_str()) & CODE_MASK;
     switch (mode) {
     case 0:
         return "delete " + path;
     case 1:
-        return "delete " + path + " after asking (message 51)";
+        return "delete " + path + Format(" after asking (message %d)", MSGID_ASK_DELETE);
     case 2:
         return "offer " + path + " in the list of files left, do not delete";
     default:
@@ -292,7 +282,7 @@ static bool IsPattern(const std::string& path)
 static std::string DescribeTree(const Action& a)
 {
     std::string path = EntryPath(a);
-    int mode = ParseNumber(Field(a.rest, 1).c_str()) & 0xFF;
+    int mode = ParseNumber(Field(a.rest, 1).c_str()) & CODE_MASK;
     switch (mode) {
     case 0:
         return "walk " + path + ": offer its files, remove its folders that hold no file";
@@ -343,11 +333,11 @@ struct FieldLimit {
 };
 
 static const FieldLimit kFieldLimits[] = {
-    {'D', 0, PATH_BUFFER}, {'D', 1, 64},          {'E', 0, PATH_BUFFER}, {'J', 1, PATH_BUFFER},
-    {'J', 2, 128},         {'K', 0, PATH_BUFFER}, {'M', 0, PATH_BUFFER}, {'M', 1, PATH_BUFFER},
-    {'M', 2, 256},         {'P', 0, PATH_BUFFER}, {'U', 0, PATH_BUFFER},
+    {'D', 0, PATH_BUFFER}, {'D', 1, ENTRY_NAME_BUFFER}, {'E', 0, PATH_BUFFER},
+    {'J', 1, PATH_BUFFER}, {'J', 2, VALUE_NAME_BUFFER}, {'K', 0, PATH_BUFFER},
+    {'M', 0, PATH_BUFFER}, {'M', 1, PATH_BUFFER},       {'M', 2, KEY_NAME_BUFFER},
+    {'P', 0, PATH_BUFFER}, {'U', 0, PATH_BUFFER},
 };
-enum { ARGUMENT_SIZE = 256 };
 
 static int FieldLength(const Action& a, int n)
 {
@@ -368,13 +358,13 @@ static void CheckLengths(const Action& a)
     if (a.letter != 'D')
         return;
     int count = ParseNumber(Field(a.rest, 2).c_str());
-    for (int i = 0; i < count && i < 5; ++i) {
+    for (int i = 0; i < count && i < MAX_ARGUMENTS; ++i) {
         int length = FieldLength(a, 3 + i);
-        if (length >= ARGUMENT_SIZE)
+        if (length >= ARGUMENT_BUFFER)
             Warn(a.line, "long-field",
                  Format("argument %d has %d characters, more than the %d the program passes: it "
                         "is cut",
-                        i + 1, length, ARGUMENT_SIZE - 1));
+                        i + 1, length, ARGUMENT_BUFFER - 1));
     }
 }
 
@@ -397,7 +387,7 @@ static void CheckFields(const Action& a)
         if (separators < 1)
             Warn(a.line, "no-mode",
                  Format("%c entry without a mode: the mode is read from the whole entry text "
-                        "(%d)", a.letter, ParseNumber(a.rest.c_str()) & 0xFF));
+                        "(%d)", a.letter, ParseNumber(a.rest.c_str()) & CODE_MASK));
         break;
     case 'D': {
         if (separators < 2) {
@@ -408,9 +398,10 @@ static void CheckFields(const Action& a)
         }
         int count = ParseNumber(Field(a.rest, 2).c_str());
         int given = separators - 2;
-        if (count < 0 || count > 5)
+        if (count < 0 || count > MAX_ARGUMENTS)
             Warn(a.line, "argument-count",
-                 Format("argument count %d is not 0 to 5: the entry point is not called", count));
+                 Format("argument count %d is not 0 to %d: the entry point is not called", count,
+                        MAX_ARGUMENTS));
         else if (count != given)
             Warn(a.line, "argument-count",
                  Format("argument count %d, but %d argument field%s follow%s", count, given,
@@ -422,7 +413,7 @@ static void CheckFields(const Action& a)
     default:
         break;
     }
-    if (a.letter == 'J' && !RootName(ParseNumber(Field(a.rest, 0).c_str()) & 0xFF))
+    if (a.letter == 'J' && !RootName(ParseNumber(Field(a.rest, 0).c_str()) & CODE_MASK))
         Warn(a.line, "root-key", "root key code is not 0 to 3: the entry does nothing");
 }
 
@@ -480,16 +471,24 @@ struct Needed {
 static const char* MessageRole(int id)
 {
     static const Needed roles[] = {
-        {10, "product title"}, {13, "finish button"}, {36, "error: the program cannot copy itself"},
-        {42, "status line before the first file"}, {43, "question before the removal"},
-        {44, "button Delete selected"}, {45, "button Delete all"}, {46, "close button when files are left"},
-        {47, "last status line"}, {48, "first half of the caption"},
-        {49, "error: the copy cannot be started"}, {50, "status line after all actions"},
-        {51, "question before deleting a file of mode 1"},
-        {52, "question after a listed file could not be deleted"},
-        {53, "label of the list of files left"}, {54, "status line before the registry entries"},
-        {55, "status line before the profile entries"},
-        {58, "second status line before the first file"},
+        {MSGID_PRODUCT, "product title"},
+        {MSGID_FINISH, "finish button"},
+        {MSGID_COPY_FAILED, "error: the program cannot copy itself"},
+        {MSGID_STATUS_FILES, "status line before the first file"},
+        {MSGID_CONFIRM, "question before the removal"},
+        {MSGID_DELETE_SELECTED, "button Delete selected"},
+        {MSGID_DELETE_ALL, "button Delete all"},
+        {MSGID_CLOSE, "close button when files are left"},
+        {MSGID_DONE, "last status line"},
+        {MSGID_CAPTION, "first half of the caption"},
+        {MSGID_START_FAILED, "error: the copy cannot be started"},
+        {MSGID_STATUS_END, "status line after all actions"},
+        {MSGID_ASK_DELETE, "question before deleting a file of mode 1"},
+        {MSGID_RETRY_DELETE, "question after a listed file could not be deleted"},
+        {MSGID_LEFTOVER, "label of the list of files left"},
+        {MSGID_STATUS_REGISTRY, "status line before the registry entries"},
+        {MSGID_STATUS_PROFILE, "status line before the profile entries"},
+        {MSGID_STATUS_FILES2, "second status line before the first file"},
     };
     for (const Needed& n : roles)
         if (n.id == id)
@@ -526,16 +525,7 @@ static void CountConversions(const char* format, int* strings, int* others)
             ++p;
             continue;
         }
-        const char* q = p + 1;
-        while (*q == '-' || *q == '#' || *q == '0')
-            ++q;
-        while (IsDigit(*q))
-            ++q;
-        if (*q == '.') {
-            ++q;
-            while (IsDigit(*q))
-                ++q;
-        }
+        const char* q = ScanConversion(p);
         if (*q == 's')
             ++*strings;
         else
@@ -556,7 +546,7 @@ static void CheckMessages()
             needed.push_back(id);
         if (a.letter == 'K' || a.letter == 'P' || a.letter == 'U')
             leftovers = true;
-        if (a.letter == 'P' && (ParseNumber(Field(a.rest, 1).c_str()) & 0xFF) == 1)
+        if (a.letter == 'P' && (ParseNumber(Field(a.rest, 1).c_str()) & CODE_MASK) == 1)
             asks = true;
     }
     if (asks)
@@ -661,7 +651,7 @@ static void CheckLines()
             s_dropped.push_back({line, "dropped-number"});
             Warn(line, "dropped-number",
                  number == ORDER_DROP
-                     ? std::string("number 65535 marks a line to drop: the loader drops it")
+                     ? Format("number %d marks a line to drop: the loader drops it", ORDER_DROP)
                      : std::string("number too large for 32 bits: the loader drops the line"));
             break;
         case LOAD_MESSAGE_ZERO:
@@ -708,11 +698,11 @@ static void BuildPlan()
         a.letter = e.text[0];
         a.rest = e.text + 1;
         a.explicitNumber = ExplicitNumber(LineText(a.line)) != 0;
-        if (e.order == 19999)
+        if (e.order == ORDER_FIRST_REGISTRY)
             a.status.push_back(MSGID_STATUS_REGISTRY);
-        if (e.order == 21001)
+        if (e.order == ORDER_FIRST_PROFILE)
             a.status.push_back(MSGID_STATUS_PROFILE);
-        if (e.order == 30001) {
+        if (e.order == ORDER_FIRST_FILES) {
             a.status.push_back(MSGID_STATUS_FILES);
             a.status.push_back(MSGID_STATUS_FILES2);
         }
@@ -725,7 +715,7 @@ static void BuildPlan()
 // entries are sorted, so the ones before it are exactly those below 15000.
 static bool BeforeDialog(const Action& a)
 {
-    return a.order < DIALOG_ORDER;
+    return a.order < ORDER_DIALOG;
 }
 
 static void CheckActions()
@@ -745,7 +735,7 @@ static void CheckActions()
             Warn(a.line, "before-dialog",
                  Format("number %d runs before the dialog opens (below %d): files it offers are "
                         "shown nowhere and its questions have no owner window",
-                        a.order, DIALOG_ORDER));
+                        a.order, ORDER_DIALOG));
     }
     // Equal numbers run in the order the sort leaves them, not the log's. The
     // actions are sorted, so equal numbers stand together.
@@ -858,7 +848,8 @@ static void PrintText(const char* path)
 {
     printf("Plan of %s: %zu action%s, %d message%s\n", path, s_actions.size(),
            s_actions.size() == 1 ? "" : "s", g_messages.count, g_messages.count == 1 ? "" : "s");
-    printf("\nCaption: %s\nQuestion (message 43): %s\n", s_caption.c_str(), s_question.c_str());
+    printf("\nCaption: %s\nQuestion (message %d): %s\n", s_caption.c_str(), MSGID_CONFIRM,
+           s_question.c_str());
     bool dialog = false;
     for (const Action& a : s_actions) {
         if (&a == &s_actions.front() && BeforeDialog(a))

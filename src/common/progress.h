@@ -1,0 +1,15 @@
+// Where the actions report their progress. The progress dialog fills in the
+// sink when it opens (the host tests fill it in with recorders); before
+// that, reports go nowhere. The actions know nothing of the dialog.
+#pragma once
+
+struct ProgressSink {
+    void (*statusLine)(int messageId);  // a message for the status list
+    void (*leftover)(const char* path);  // a file left for the user to delete
+};
+
+extern ProgressSink g_progress;
+
+// Hand a report to the sink, if there is one.
+void AddStatusLine(int messageId);
+void AddLeftover(const char* path);
