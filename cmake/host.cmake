@@ -22,11 +22,9 @@ find_package(GTest REQUIRED)
 include(GoogleTest)
 
 file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
-if(UNIT_TEST_SOURCES)
-    add_executable(unit_tests ${UNIT_TEST_SOURCES})
-    target_link_libraries(unit_tests PRIVATE unins_core GTest::gtest GTest::gtest_main)
-    gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
-endif()
+add_executable(unit_tests ${UNIT_TEST_SOURCES})
+target_link_libraries(unit_tests PRIVATE unins_core GTest::gtest GTest::gtest_main)
+gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
 
 add_subdirectory(tests/check)
 
@@ -42,6 +40,4 @@ if(UNINS_FUZZ)
     add_subdirectory(tests/fuzz)
 endif()
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
-    add_subdirectory(bench)
-endif()
+add_subdirectory(bench)

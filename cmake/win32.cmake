@@ -41,47 +41,34 @@ set(PROGRAM_SOURCES
     src/ui/leftover.cpp
     res/unins.rc
 )
-set(PROGRAM_PRESENT TRUE)
-foreach(f IN LISTS PROGRAM_SOURCES)
-    if(NOT EXISTS ${CMAKE_SOURCE_DIR}/${f})
-        set(PROGRAM_PRESENT FALSE)
-    endif()
-endforeach()
+# the resource compiler reads the icon; a new icon rebuilds the resources
+set_source_files_properties(res/unins.rc PROPERTIES
+    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/unins.ico;${CMAKE_SOURCE_DIR}/res/resource.h")
+add_executable(unins_linked WIN32 ${PROGRAM_SOURCES})
+target_include_directories(unins_linked PRIVATE src res)
+target_compile_options(unins_linked PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${FREESTANDING_FLAGS}>)
+# The stack is committed whole so that no frame needs a probe routine.
+# An executable loads at its own base: it needs no relocation table.
+target_link_options(unins_linked PRIVATE
+    -nostdlib -s -Wl,--entry,${ENTRY_SYMBOL} -Wl,--subsystem,windows
+    -Wl,--gc-sections -Wl,--disable-dynamicbase -Wl,--disable-reloc-section
+    "SHELL:-Xlinker --stack -Xlinker 0x100000,0x100000")
+target_link_libraries(unins_linked PRIVATE unins_core
+    kernel32 user32 gdi32 advapi32 shell32 gcc)
+set_target_properties(unins_linked PROPERTIES OUTPUT_NAME unins_linked)
 
-if(PROGRAM_PRESENT)
-    # the resource compiler reads the icon; a new icon rebuilds the resources
-    set_source_files_properties(res/unins.rc PROPERTIES
-        OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/unins.ico;${CMAKE_SOURCE_DIR}/res/resource.h")
-    add_executable(unins_linked WIN32 ${PROGRAM_SOURCES})
-    target_include_directories(unins_linked PRIVATE src res)
-    target_compile_options(unins_linked PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${FREESTANDING_FLAGS}>)
-    # The stack is committed whole so that no frame needs a probe routine.
-    # An executable loads at its own base: it needs no relocation table.
-    target_link_options(unins_linked PRIVATE
-        -nostdlib -s -Wl,--entry,${ENTRY_SYMBOL} -Wl,--subsystem,windows
-        -Wl,--gc-sections -Wl,--disable-dynamicbase -Wl,--disable-reloc-section
-        "SHELL:-Xlinker --stack -Xlinker 0x100000,0x100000")
-    target_link_libraries(unins_linked PRIVATE unins_core
-        kernel32 user32 gdi32 advapi32 shell32 gcc)
-    set_target_properties(unins_linked PROPERTIES OUTPUT_NAME unins_linked)
-
-    # The delivered file is the linked image followed by the 26-byte trailer
-    # naming the log: "uninstal.ini" NUL "uninstal.ini" NUL.
-    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/unins.exe
-        COMMAND sh ${CMAKE_SOURCE_DIR}/scripts/append-trailer
-                $<TARGET_FILE:unins_linked> ${CMAKE_BINARY_DIR}/unins.exe
-        DEPENDS unins_linked ${CMAKE_SOURCE_DIR}/scripts/append-trailer
-        VERBATIM)
-    add_custom_target(unins ALL DEPENDS ${CMAKE_BINARY_DIR}/unins.exe)
-endif()
+# The delivered file is the linked image followed by the 26-byte trailer
+# naming the log: "uninstal.ini" NUL "uninstal.ini" NUL.
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/unins.exe
+    COMMAND sh ${CMAKE_SOURCE_DIR}/scripts/append-trailer
+            $<TARGET_FILE:unins_linked> ${CMAKE_BINARY_DIR}/unins.exe
+    DEPENDS unins_linked ${CMAKE_SOURCE_DIR}/scripts/append-trailer
+    VERBATIM)
+add_custom_target(unins ALL DEPENDS ${CMAKE_BINARY_DIR}/unins.exe)
 
 # Test tools run under Wine; they may use the mingw runtime. The UI driver
 # is built for both bitnesses: it runs as the program under test does.
 add_subdirectory(tools/driver)
 add_subdirectory(tools/check)
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/fixtures/CMakeLists.txt)
-    add_subdirectory(tests/fixtures)
-endif()
-if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
-    add_subdirectory(bench)
-endif()
+add_subdirectory(tests/fixtures)
+add_subdirectory(bench)
