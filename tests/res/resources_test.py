@@ -65,45 +65,38 @@ expect("common controls 6", [dict(e.attrib) for e in controls],
          "processorArchitecture": "*", "publicKeyToken": "6595b64144ccf1df", "language": "*"}])
 
 
-# ---- the version resource: RT_VERSION 1
+# ---- the version resource: RT_VERSION 1, blocks of length, value length,
+# text flag, UTF-16 key, value and child blocks, each on a 4-byte boundary
 def read_block(data, pos):
-    """One block of a version resource: (key, value, children), next position."""
-    length, value_length, text = struct.unpack_from("<HHH", data, pos)
-    end = data.index(b"\0\0", pos + 6)
-    while (end - pos) % 2:
-        end = data.index(b"\0\0", end + 1)
-    key = data[pos + 6:end].decode("utf-16-le")
-    at = (end + 2 + 3) & ~3
-    size = value_length * 2 if text else value_length
+    length, size, text = struct.unpack_from("<HHH", data, pos)
+    key = data[pos + 6:pos + length].decode("utf-16-le", "replace").split("\0")[0]
+    at = (pos + 6 + 2 * len(key) + 2 + 3) & ~3
+    size *= 2 if text else 1
     value = data[at:at + size]
-    value = value.decode("utf-16-le").rstrip("\0") if text else value
     at = (at + size + 3) & ~3
     children = {}
     while at < pos + length:
-        (child_key, child_value, grandchildren), at = read_block(data, at)
-        children[child_key] = (child_value, grandchildren)
+        (child, child_value, grandchildren), at = read_block(data, at)
+        children[child] = (child_value, grandchildren)
+    if text:
+        value = value.decode("utf-16-le").rstrip("\0")
     return (key, value, children), (pos + length + 3) & ~3
 
 
-(key, fixed, blocks), _ = read_block(resources.get((16, 1), b"\0" * 6), 0)
-expect("version resource", key, "VS_VERSION_INFO")
-numbers = [int(n) for n in version.split(".")]
-packed = [numbers[0] << 16 | numbers[1], numbers[2] << 16]
-signature, _, *versions = struct.unpack_from("<6I", fixed) if len(fixed) == 52 else [0] * 6
-expect("fixed file information", (signature, versions), (0xFEEF04BD, packed + packed))
-expect("file system and type", struct.unpack_from("<II", fixed, 32) if fixed else None,
-       (0x40004, 1))  # VOS_NT_WINDOWS32, VFT_APP
-tables = blocks.get("StringFileInfo", (None, {}))[1]
-translation = blocks.get("VarFileInfo", (None, {}))[1].get("Translation", (b"",))[0]
-expect("translation", [f"{lang:04X}{cp:04X}" for lang, cp in struct.iter_unpack("<HH", translation)],
-       list(tables))
-strings = {k: v for _, (_, table) in tables.items() for k, (v, _) in table.items()}
-expect("versions", (strings.get("FileVersion"), strings.get("ProductVersion")), (version, version))
-expect("file name", strings.get("OriginalFilename"), "unins.exe")
-for name in ("FileDescription", "ProductName"):
-    expect(f"{name} given", bool(strings.get(name)), True)
-for name in ("CompanyName", "LegalCopyright"):
-    expect(f"{name} present", name in strings, True)
+(key, fixed, blocks), _ = read_block(resources.get((16, 1), bytes(6)), 0)
+info = struct.unpack("<13I", fixed) if len(fixed) == 52 else (0,) * 13
+n = [int(part) for part in version.split(".")]
+expect("fixed file information", (key, info[0], info[2:6], info[8:10]),
+       ("VS_VERSION_INFO", 0xFEEF04BD, (n[0] << 16 | n[1], n[2] << 16) * 2,
+        (0x40004, 1)))  # VOS_NT_WINDOWS32, VFT_APP
+tables = blocks.get("StringFileInfo", (0, {}))[1]
+translation = blocks.get("VarFileInfo", (0, {}))[1].get("Translation", (b"",))[0]
+expect("translation", ["%04X%04X" % t for t in struct.iter_unpack("<HH", translation)], list(tables))
+strings = {k: v for _, table in tables.values() for k, (v, _) in table.items()}
+expect("strings", strings, {"CompanyName": "", "FileDescription": "Uninstaller",
+                            "FileVersion": version, "LegalCopyright": "",
+                            "OriginalFilename": "unins.exe", "ProductName": "unins",
+                            "ProductVersion": version})
 
 for f in failures:
     print("FAIL", f)
