@@ -48,8 +48,8 @@ foreach(f IN LISTS PROGRAM_SOURCES)
 endforeach()
 
 if(PROGRAM_PRESENT)
-    # the resource compiler reads the icon; a new icon rebuilds the resources
-    # and the manifest; the version resource takes the project's version
+    # the resource compiler reads the icon and the manifest: a new one
+    # rebuilds the resources; the version resource takes the project's version
     set_source_files_properties(res/unins.rc PROPERTIES
         OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/unins.ico;${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/unins.manifest"
         COMPILE_DEFINITIONS "UNINS_VERSION_MAJOR=${PROJECT_VERSION_MAJOR};UNINS_VERSION_MINOR=${PROJECT_VERSION_MINOR};UNINS_VERSION_PATCH=${PROJECT_VERSION_PATCH}")
