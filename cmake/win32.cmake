@@ -41,9 +41,11 @@ set(PROGRAM_SOURCES
     src/ui/leftover.cpp
     res/unins.rc
 )
-# the resource compiler reads the icon; a new icon rebuilds the resources
+# the resource compiler reads the icon and the manifest: a new one
+# rebuilds the resources; the version resource takes the project's version
 set_source_files_properties(res/unins.rc PROPERTIES
-    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/unins.ico;${CMAKE_SOURCE_DIR}/res/resource.h")
+    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/unins.ico;${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/unins.manifest"
+    COMPILE_DEFINITIONS "UNINS_VERSION_MAJOR=${PROJECT_VERSION_MAJOR};UNINS_VERSION_MINOR=${PROJECT_VERSION_MINOR};UNINS_VERSION_PATCH=${PROJECT_VERSION_PATCH}")
 add_executable(unins_linked WIN32 ${PROGRAM_SOURCES})
 target_include_directories(unins_linked PRIVATE src res)
 target_compile_options(unins_linked PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${FREESTANDING_FLAGS}>)

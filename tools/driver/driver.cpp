@@ -300,6 +300,121 @@ static void CmdDump(const Fields& f)
     Reply(out + "ok");
 }
 
+// The text a control shows: the mnemonic's "&" is not drawn, "&&" is one "&".
+static std::wstring Shown(const WCHAR* text)
+{
+    std::wstring out;
+    for (const WCHAR* p = text; *p; ++p)
+        if (*p != L'&' || *++p)
+            out += *p;
+        else
+            break;
+    return out;
+}
+
+// The font a dialog template names, made as the dialog manager makes it:
+// the template's point size at the screen's resolution, its face, any
+// character set. Another process's font handle cannot be read here.
+static HFONT TemplateFont(HWND window, int dialogId)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    WCHAR image[MAX_PATH];
+    DWORD size = MAX_PATH;
+    BOOL named = process && QueryFullProcessImageNameW(process, 0, image, &size);
+    if (process)
+        CloseHandle(process);
+    HMODULE module = named ? LoadLibraryExW(image, 0, LOAD_LIBRARY_AS_DATAFILE) : 0;
+    HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(dialogId), (LPWSTR)RT_DIALOG) : 0;
+    const WORD* p = found ? (const WORD*)LockResource(LoadResource(module, found)) : 0;
+    HFONT font = 0;
+    // a classic template: style, extended style, count, x, y, cx, cy, then
+    // menu, class and title (each 0, 0xFFFF and a number, or a string)
+    if (p && p[1] != 0xFFFF && (*(const DWORD*)p & DS_SETFONT)) {
+        p += 9;
+        for (int i = 0; i < 3; ++i)
+            if (*p == 0xFFFF && i < 2)
+                p += 2;
+            else
+                p += lstrlenW((const WCHAR*)p) + 1;
+        HDC dc = GetDC(0);
+        font = CreateFontW(-MulDiv(p[0], GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_DONTCARE,
+                           FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, PROOF_QUALITY, FF_DONTCARE,
+                           (const WCHAR*)(p + 1));
+        ReleaseDC(0, dc);
+    }
+    if (module)
+        FreeLibrary(module);
+    return font;
+}
+
+struct Measure {
+    std::string out;
+    HFONT font;
+};
+
+static BOOL CALLBACK MeasureChild(HWND child, LPARAM data)
+{
+    Measure* m = (Measure*)data;
+    WCHAR text[1024];
+    text[0] = 0;
+    SendMessageTimeoutW(child, WM_GETTEXT, 1024, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, 0);
+    std::string cls = ClassOf(child);
+    bool button = _stricmp(cls.c_str(), "Button") == 0;
+    if (!text[0] || (!button && _stricmp(cls.c_str(), "Static") != 0))
+        return TRUE;
+    HDC dc = GetDC(0);
+    HGDIOBJ old = SelectObject(dc, m->font);
+    RECT client;
+    GetClientRect(child, &client);
+    // a push button draws its label inside its 2-pixel frame, 2 more pixels in
+    int margin = button ? 4 : 0;
+    int roomW = client.right - 2 * margin, roomH = client.bottom - 2 * margin;
+    std::wstring shown = Shown(text);
+    SIZE extent = {};
+    if (button) {
+        GetTextExtentPoint32W(dc, shown.c_str(), (int)shown.size(), &extent);
+    } else {
+        // a static text wraps at its width
+        RECT r = {0, 0, roomW, 0};
+        DrawTextW(dc, text, -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
+        extent.cx = r.right;
+        extent.cy = r.bottom;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(0, dc);
+    char line[128];
+    sprintf(line, "text\t%d\t%s\t%ld\t%ld\t%d\t%d\n", GetDlgCtrlID(child), cls.c_str(),
+            extent.cx, extent.cy, roomW, roomH);
+    m->out += line;
+    return TRUE;
+}
+
+// measure TITLE DIALOGID: for every button and static text with a text,
+// the text's extent in the dialog's font and the room the control gives it,
+// in pixels: "text ID CLASS WIDTH HEIGHT ROOMWIDTH ROOMHEIGHT"; first
+// "dpi N", the screen's resolution. The font is the one the dialog template
+// DIALOGID in the window's program file names.
+static void CmdMeasure(const Fields& f)
+{
+    HWND window = Dialog(f[1], 5000);
+    if (!window)
+        return Reply("error\tno window");
+    if (!Idle(window, 3000))
+        return Reply("busy");
+    Measure m;
+    m.font = TemplateFont(window, atoi(f[2].c_str()));
+    if (!m.font)
+        return Reply("error\tno dialog font");
+    HDC dc = GetDC(0);
+    m.out = "dpi\t" + std::to_string(GetDeviceCaps(dc, LOGPIXELSY)) + "\n";
+    ReleaseDC(0, dc);
+    EnumChildWindows(window, MeasureChild, (LPARAM)&m);
+    DeleteObject(m.font);
+    Reply(m.out + "ok");
+}
+
 // click TITLE ID: presses an enabled, visible button as a person would.
 static void CmdClick(const Fields& f)
 {
@@ -365,6 +480,24 @@ static void CmdMemory()
           std::to_string(counters.PeakPagefileUsage));
 }
 
+// modules: the names of the libraries loaded in the process the last
+// "find" found, or else the last "start" made, one a line.
+static void CmdModules()
+{
+    HANDLE process = s_found ? s_found : s_started;
+    HMODULE modules[512];
+    DWORD bytes = 0;
+    if (!process || !K32EnumProcessModules(process, modules, sizeof modules, &bytes))
+        return Reply("error\tno modules");
+    std::string out;
+    for (DWORD i = 0; i < bytes / sizeof modules[0] && i < 512; ++i) {
+        char name[MAX_PATH];
+        if (K32GetModuleBaseNameA(process, modules[i], name, MAX_PATH))
+            out += std::string(name) + "\n";
+    }
+    Reply(out + "ok");
+}
+
 static bool SameFile(const char* a, const char* b)
 {
     char x[MAX_PATH], y[MAX_PATH];
@@ -384,7 +517,7 @@ static HANDLE OpenByImage(const std::string& path)
     HANDLE result = 0;
     for (BOOL more = Process32First(snapshot, &entry); more && !result;
          more = Process32Next(snapshot, &entry)) {
-        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION |
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ |
                                          PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
         if (!process)
             continue;
@@ -604,6 +737,8 @@ static Fields Split(const std::string& line)
 
 int main()
 {
+    // sizes read from a dialog are its own pixels at any resolution
+    SetProcessDPIAware();
     char line[8192];
     while (fgets(line, sizeof line, stdin)) {
         size_t n = strlen(line);
@@ -619,6 +754,8 @@ int main()
             CmdStart(f);
         else if (c == "memory")
             CmdMemory();
+        else if (c == "modules")
+            CmdModules();
         else if (c == "wait")
             WaitExit(s_started, f.size() > 1 ? atoi(f[1].c_str()) : 30000);
         else if (c == "find")
@@ -638,6 +775,8 @@ int main()
             CmdWindow(f);
         else if (c == "dump")
             CmdDump(f);
+        else if (c == "measure")
+            CmdMeasure(f);
         else if (c == "click")
             CmdClick(f);
         else if (c == "key")
