@@ -37,10 +37,10 @@ bool ReadEntryField(char* dest, int n, int destSize);
 // Hands the entry under the cursor to the handler of its type letter.
 void RunEntry(char letter);
 // Provided by the progress dialog: adds a message to the status list and
-// selects it; adds a path to the leftover list (nothing happens before the
-// dialog exists).
+// selects it; adds a path (wide, long form) to the leftover list, shown as
+// the user knows it (nothing happens before the dialog exists).
 void AddStatusLine(int messageId);
-void AddLeftover(const char* path);
+void AddLeftover(const WCHAR* path);
 
 // The handlers; each reads the entry under the cursor.
 void CallLibraryEntry();     // D

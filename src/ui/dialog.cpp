@@ -2,6 +2,7 @@
 #include "actions/actions.h"
 #include "common/globals.h"
 #include "common/text.h"
+#include "common/wtext.h"
 #include "log/log.h"
 #include "resource.h"
 
@@ -39,9 +40,11 @@ void AddStatusLine(int messageId)
     SendDlgItemMessageA(g_dialog, IDC_STATUS_LIST, LB_SETCURSEL, (WPARAM)index, 0);
 }
 
-void AddLeftover(const char* path)
+void AddLeftover(const WCHAR* path)
 {
-    SendDlgItemMessageA(g_dialog, IDC_LEFTOVER_LIST, LB_ADDSTRING, 0, (LPARAM)path);
+    static WCHAR shown[WIDE_PATH_ROOM];
+    ShownPathForm(path, shown, WIDE_PATH_ROOM);
+    SendDlgItemMessageW(g_dialog, IDC_LEFTOVER_LIST, LB_ADDSTRING, 0, (LPARAM)shown);
 }
 
 void OnInitDialog(HWND window)

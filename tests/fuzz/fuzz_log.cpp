@@ -27,7 +27,7 @@ static const char kLogPath[] = "C:\\App\\uninstal.ini";
 // What the Windows build links in from the dialog and the handlers; the
 // handlers' decisions are taken below instead.
 void AddStatusLine(int) {}
-void AddLeftover(const char*) {}
+void AddLeftover(const WCHAR*) {}
 void RunEntry(char) {}
 
 static bool IsLineEnd(uint8_t c)
