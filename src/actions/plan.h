@@ -18,7 +18,8 @@ enum PlanFlag {
     PLAN_LINK = 2,       // ... a junction or symbolic link (reparse point)
     PLAN_GUARDED = 4,    // the found folder is refused by the guard
     PLAN_IN_GUARDED = 8, // the folder searched is refused by the guard
-    PLAN_IN_ROOT = 16,   // the folder searched is a drive's root
+    PLAN_IN_ROOT = 16,   // the folder searched is a drive's root, or the entry's
+                         // path has no folder of its own (3 characters or fewer)
 };
 
 enum PlanAction {
@@ -31,7 +32,7 @@ enum PlanAction {
     PLAN_REMOVE_EMPTY,  // a folder: removed if empty, never entered
     // the whole entry is refused: nothing is listed or removed
     PLAN_REFUSED_DAMAGED,  // the pattern holds '<', '>' or '"'
-    PLAN_REFUSED_ROOT,     // a wildcard of our own in a drive's root
+    PLAN_REFUSED_ROOT,     // a wildcard of our own in a drive's root or without folder
     PLAN_REFUSED_GUARDED,  // a wildcard in a protected folder, not a narrow P pattern
     // only this folder is refused; the rest of the entry goes on
     PLAN_GUARDED_FOLDER,   // the guard refuses the found folder: left alone

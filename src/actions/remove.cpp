@@ -71,6 +71,12 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
         where |= PLAN_IN_ROOT;
         folderEnd = slash + 1;  // a drive's root keeps its backslash
     }
+    // as the log wrote it: no folder of its own («*.tmp», «\*.tmp», «C:*.tmp»)
+    char folder[PATH_BUFFER];
+    CopyText(folder, entryPath, sizeof folder);
+    StripLastComponent(folder);
+    if (TextLength(folder) <= 3)
+        where |= PLAN_IN_ROOT;
     if (traits & PATTERN_SYSTEM) {
         WCHAR kept = path[folderEnd];
         path[folderEnd] = 0;
