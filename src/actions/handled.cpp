@@ -51,10 +51,9 @@ static int CompareFolded(const char* a, const char* b)
 
 bool CreateHandledPaths()
 {
-    if (!NameSetCreate(&g_handledPaths, HANDLED_ROOM))
-        return false;
+    bool created = NameSetCreate(&g_handledPaths, HANDLED_ROOM);
     g_handledPaths.compare = CompareFolded;
-    return AddPoolBlock(POOL_BLOCK);
+    return created && AddPoolBlock(POOL_BLOCK);
 }
 
 void FreeHandledPaths()

@@ -8,12 +8,12 @@
 bool NameSetCreate(NameSet* set, int capacity)
 {
     ZeroBytes(set, sizeof *set);
+    set->compare = PlatCompareText;  // also when no memory comes: the set grows later
     set->storage = static_cast<const char**>(AllocPages(DWORD(capacity) * 2 * sizeof(char*)));
     if (!set->storage)
         return false;
     set->items = set->storage + capacity;
     set->capacity = capacity;
-    set->compare = PlatCompareText;
     return true;
 }
 
