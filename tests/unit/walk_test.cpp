@@ -91,23 +91,9 @@ TEST(PlanTest, DoubleByteCharactersCountAsOne)
     HostSetCodePage(1252);
 }
 
-TEST(WidePatternTest, AgreesWithTheAnsiMatcherAndFoldsEveryScript)
+// (the fuzz target checks that the wide matcher agrees with the ANSI one)
+TEST(WidePatternTest, FoldsEveryScript)
 {
-    const std::vector<std::string> patterns = {"*.txt", "readme.*", "*abc.txt", "*.*", "*",
-                                               "*.", "a.*x", "README.TXT"};
-    const std::vector<std::string> found = {"a.txt", "README.TXT", "readme.md", "readme",
-                                            "readme.", "abc.txt", "x.abc.txt", "a.txt.bak",
-                                            ".profile", "a.tx", "a.txta", "atxt"};
-    for (auto& p : patterns) {
-        FilePattern ansi;
-        WidePattern wide;
-        ParsePattern(p.c_str(), &ansi);
-        ParseWidePattern(Wide(p).c_str(), &wide);
-        EXPECT_EQ(ansi.wildcard, wide.wildcard) << p;
-        for (auto& f : found)
-            EXPECT_EQ(PatternMatches(&ansi, f.c_str()), WidePatternMatches(&wide, Wide(f).c_str()))
-                << p << " " << f;
-    }
     struct Row {
         const char* pattern;
         const char* found;
