@@ -50,7 +50,7 @@ e2e: build
 # Timings, not tests: the host benchmarks, then the shipped program under
 # Wine in the benchmark's own sealed prefix; the figures go to docs/benchmarks.md.
 BENCH_WINE = $(CURDIR)/build/bench/wine
-bench: win32 host
+bench: win32 win64 host
 	@mkdir -p build/bench docs
 	@cat /proc/loadavg | cut -d' ' -f1-3 > build/bench/load-before
 	build/host/bench/host_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \

@@ -40,7 +40,8 @@ std::string Quote(const std::string& arg)
 // Runs the stopwatch under Wine; its answer lines are "name milliseconds".
 std::map<std::string, double> Stopwatch(const std::vector<std::string>& args)
 {
-    std::string command = "/usr/lib/wine/wine " + Quote(e2e::HostPath(kBench + "\\tools\\stopwatch.exe"));
+    std::string command = std::string(e2e::Wine32Installed() ? "/usr/lib/wine/wine " : "/usr/lib/wine/wine64 ") +
+                          Quote(e2e::HostPath(kBench + "\\tools\\stopwatch.exe"));
     for (auto& a : args)
         command += " " + Quote(a);
     command += " 2>>" + Quote(e2e::WineDir() + "/wine-output.log");
@@ -123,9 +124,11 @@ int main(int argc, char** argv)
         fs::create_directories(e2e::HostPath(kBench + "\\prog"));
         fs::create_directories(e2e::HostPath(kBench + "\\tools"));
         fs::create_directories(e2e::HostPath(kBench + "\\empty"));
-        fs::copy_file(UNINS_BUILD_DIR "/win32/unins.exe", e2e::HostPath(kBench + "\\prog\\unins.exe"));
+        // the shipped program, or its 64-bit twin where no 32-bit Wine is installed
+        const std::string build = std::string(UNINS_BUILD_DIR) + (e2e::Wine32Installed() ? "/win32" : "/win64");
+        fs::copy_file(build + "/unins.exe", e2e::HostPath(kBench + "\\prog\\unins.exe"));
         for (const char* tool : {"stopwatch.exe", "floor.exe"})
-            fs::copy_file(std::string(UNINS_BUILD_DIR "/win32/bench/") + tool,
+            fs::copy_file(build + "/bench/" + tool,
                           e2e::HostPath(kBench + "\\tools\\" + tool));
 
         // The logs' entries name files of a product that is not there: the
@@ -167,10 +170,10 @@ int main(int argc, char** argv)
 
             // the tree: the program, rd and the floor over identical trees,
             // each round in another order; and the starts of rd and the floor
-            for (const char* tree : {"\\tree-unins", "\\tree-rd", "\\tree-floor"})
+            for (const char* tree : {"\\tree-unins", "\\tree-rd", "\\tree-floor", "\\tree-fold"})
                 MakeTree(kBench + tree);
-            for (int k = 0; k < 3; ++k) {
-                switch ((round + k) % 3) {
+            for (int k = 0; k < 4; ++k) {
+                switch ((round + k) % 4) {
                 case 0: {
                     auto unins = Stopwatch({"dialog", kTitle, Removal(kBench + "\\logs\\tree.ini"), "work"});
                     ExpectGone(kBench + "\\tree-unins", "unins.exe");
@@ -181,6 +184,12 @@ int main(int argc, char** argv)
                     record("tree_rd", round,
                            Stopwatch({"run", "cmd /c rd /s /q " + kBench + "\\tree-rd"})["exit"]);
                     ExpectGone(kBench + "\\tree-rd", "rd");
+                    break;
+                case 2:
+                    // the floor with the upper-casing of each path the program adds
+                    record("tree_floor_fold", round,
+                           Stopwatch({"run", kBench + "\\tools\\floor.exe " + kBench + "\\tree-fold +fold"})["exit"]);
+                    ExpectGone(kBench + "\\tree-fold", "the floor +fold");
                     break;
                 default:
                     record("tree_floor", round,

@@ -1,54 +1,54 @@
 /* The floor of the tree removal benchmark: the least a program must do to
- * remove a tree with the Win32 calls. It walks the tree with FindFirstFileA
- * and FindNextFileA, deletes every file with DeleteFileA and every folder,
- * from the bottom up, with RemoveDirectoryA, and does nothing else.
+ * remove a tree with the Win32 calls. It walks the tree by wide names in the
+ * long path form (\\?\), as the uninstaller does, with FindFirstFileW and
+ * FindNextFileW, deletes every file with DeleteFileW and every folder, from
+ * the bottom up, with RemoveDirectoryW, and does nothing else.
  *
- * floor DIR [+exists] [+attributes] [+compare]
+ * floor DIR [+exists] [+attributes] [+fold]
  *
  * The options add, for every file, one of the calls the uninstaller makes
- * besides those, to tell what each costs: GetFileAttributesA before the
- * deletion, SetFileAttributesA(FILE_ATTRIBUTE_NORMAL) before it, and one
- * CompareStringA of the path with the one before (as the handled-path set
- * compares paths that come in order). */
+ * or made besides those, to tell what each costs: GetFileAttributesW before
+ * the deletion, SetFileAttributesW(FILE_ATTRIBUTE_NORMAL) before it, and the
+ * upper-casing of the path with LCMapStringW (as the handled-path set folds
+ * each path before it compares). */
 #include <windows.h>
 #include <string.h>
 
-static char s_path[32768];
-static char s_previous[32768];
-static int s_exists, s_attributes, s_compare;
+static WCHAR s_path[32768];
+static WCHAR s_folded[32768];
+static int s_exists, s_attributes, s_fold;
 
 static void RemoveTreeAt(size_t length)
 {
-    WIN32_FIND_DATAA found;
+    WIN32_FIND_DATAW found;
     HANDLE find;
-    strcpy(s_path + length, "\\*.*");
-    find = FindFirstFileA(s_path, &found);
+    lstrcpyW(s_path + length, L"\\*");
+    find = FindFirstFileW(s_path, &found);
     if (find == INVALID_HANDLE_VALUE)
         return;
     do {
-        size_t name = strlen(found.cFileName);
-        if (!strcmp(found.cFileName, ".") || !strcmp(found.cFileName, ".."))
+        size_t name = lstrlenW(found.cFileName);
+        if (!lstrcmpW(found.cFileName, L".") || !lstrcmpW(found.cFileName, L".."))
             continue;
-        if (length + 1 + name + 5 >= sizeof s_path)
+        if (length + 1 + name + 3 >= sizeof s_path / sizeof s_path[0])
             continue;
         s_path[length] = '\\';
-        memcpy(s_path + length + 1, found.cFileName, name + 1);
+        memcpy(s_path + length + 1, found.cFileName, (name + 1) * sizeof(WCHAR));
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             RemoveTreeAt(length + 1 + name);
             s_path[length + 1 + name] = 0;
-            RemoveDirectoryA(s_path);
+            RemoveDirectoryW(s_path);
         } else {
             if (s_exists)
-                GetFileAttributesA(s_path);
-            if (s_compare) {
-                CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, s_previous, -1, s_path, -1);
-                strcpy(s_previous, s_path);
-            }
+                GetFileAttributesW(s_path);
+            if (s_fold)
+                LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, s_path, (int)(length + 1 + name),
+                             s_folded, 32768);
             if (s_attributes)
-                SetFileAttributesA(s_path, FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(s_path);
+                SetFileAttributesW(s_path, FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(s_path);
         }
-    } while (FindNextFileA(find, &found));
+    } while (FindNextFileW(find, &found));
     FindClose(find);
     s_path[length] = 0;
 }
@@ -57,16 +57,18 @@ int main(int argc, char** argv)
 {
     size_t length;
     int i;
-    if (argc < 2 || strlen(argv[1]) + 5 >= sizeof s_path)
+    if (argc < 2)
         return 2;
     for (i = 2; i < argc; ++i) {
         s_exists |= !strcmp(argv[i], "+exists");
         s_attributes |= !strcmp(argv[i], "+attributes");
-        s_compare |= !strcmp(argv[i], "+compare");
+        s_fold |= !strcmp(argv[i], "+fold");
     }
-    strcpy(s_path, argv[1]);
-    length = strlen(s_path);
+    lstrcpyW(s_path, L"\\\\?\\");
+    if (!MultiByteToWideChar(CP_ACP, 0, argv[1], -1, s_path + 4, 32000))
+        return 2;
+    length = lstrlenW(s_path);
     RemoveTreeAt(length);
     s_path[length] = 0;
-    return RemoveDirectoryA(s_path) ? 0 : 1;
+    return RemoveDirectoryW(s_path) ? 0 : 1;
 }

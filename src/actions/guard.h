@@ -28,5 +28,8 @@ bool IsProtectedCanonical(const char* canonical);
 // protected folder, or one that holds one. The protected folders are read
 // from the system at the first call.
 bool IsFolderRefused(const char* folder);
+// True when the walk must not list, enter or remove this folder. path is a
+// full wide path as the walk builds it (with the \\?\ prefix or without).
+bool IsFolderRefusedW(const WCHAR* path);
 // The system's spelling of a path: full, long names, canonical form.
 bool SystemCanonical(const char* path, char* dest, int destSize);

@@ -1,11 +1,15 @@
 // The handled-path set: every path a file entry took on, so that no file is
 // handled twice in a run. The texts live in a pool of page blocks that are
 // never moved (the set points into them); a full block is followed by a new
-// one, so long runs never write past the pool.
+// one, so long runs never write past the pool. The paths are wide; each is
+// kept upper-cased, so that the set compares them as the system compares
+// names (character by character after folding case), and stored as UTF-8
+// of its UTF-16 units: a byte for most characters, as the ANSI paths took.
 #include "actions/remove.h"
 #include "common/bytes.h"
 #include "common/files.h"
 #include "common/text.h"
+#include "common/wtext.h"
 
 struct PoolBlock {
     PoolBlock* previous;
@@ -34,9 +38,22 @@ static bool AddPoolBlock(DWORD room)
     return true;
 }
 
+static WCHAR s_folded[WIDE_PATH_ROOM];
+
+static int CompareFolded(const char* a, const char* b)
+{
+    const unsigned char* x = reinterpret_cast<const unsigned char*>(a);
+    const unsigned char* y = reinterpret_cast<const unsigned char*>(b);
+    while (*x && *x == *y)
+        ++x, ++y;
+    return *x < *y ? CSTR_LESS_THAN : *x > *y ? CSTR_GREATER_THAN : CSTR_EQUAL;
+}
+
 bool CreateHandledPaths()
 {
-    return NameSetCreate(&g_handledPaths, HANDLED_ROOM) && AddPoolBlock(POOL_BLOCK);
+    bool created = NameSetCreate(&g_handledPaths, HANDLED_ROOM);
+    g_handledPaths.compare = CompareFolded;
+    return created && AddPoolBlock(POOL_BLOCK);
 }
 
 void FreeHandledPaths()
@@ -49,14 +66,34 @@ void FreeHandledPaths()
     }
 }
 
-bool MarkHandled(const char* path)
+bool MarkHandled(const WCHAR* path)
 {
-    DWORD length = DWORD(TextLength(path)) + 1;
-    if ((!s_pool || s_pool->size - s_pool->used < length) && !AddPoolBlock(length))
+    int characters = WideLength(path);
+    if (characters >= WIDE_PATH_ROOM)
         return false;
-    char* copy = PoolText(s_pool) + s_pool->used;
-    MoveBytes(copy, path, length);
-    if (!NameSetInsert(&g_handledPaths, copy))
+    MoveBytes(s_folded, path, DWORD(characters) * sizeof(WCHAR));
+    PlatUpperWide(s_folded, characters);
+    DWORD room = DWORD(characters) * 3 + 1;  // three bytes at most a unit
+    if ((!s_pool || s_pool->size - s_pool->used < room) && !AddPoolBlock(room))
+        return false;
+    unsigned char* copy = reinterpret_cast<unsigned char*>(PoolText(s_pool) + s_pool->used);
+    DWORD length = 0;
+    for (int i = 0; i < characters; ++i) {
+        unsigned c = s_folded[i];
+        if (c < 0x80) {
+            copy[length++] = (unsigned char)c;
+            continue;
+        }
+        if (c < 0x800) {
+            copy[length++] = (unsigned char)(0xC0 | c >> 6);
+        } else {
+            copy[length++] = (unsigned char)(0xE0 | c >> 12);
+            copy[length++] = (unsigned char)(0x80 | (c >> 6 & 0x3F));
+        }
+        copy[length++] = (unsigned char)(0x80 | (c & 0x3F));
+    }
+    copy[length++] = 0;
+    if (!NameSetInsert(&g_handledPaths, reinterpret_cast<char*>(copy)))
         return false;  // seen before: the copy is overwritten by the next one
     s_pool->used += length;
     return true;

@@ -4,6 +4,7 @@
 // .txt name, «readme.*» every name whose base is readme, «*.*» and «*»
 // everything. Names are compared without regard to case.
 #pragma once
+#include "common/platform.h"
 
 enum { PATTERN_PART = 256 };
 
@@ -17,3 +18,16 @@ struct FilePattern {
 
 void ParsePattern(const char* name, FilePattern* pattern);
 bool PatternMatches(const FilePattern* pattern, const char* found);
+
+// The same rules on wide names, compared as the system compares names
+// (case folded by PlatUpperWide).
+struct WidePattern {
+    WCHAR base[PATTERN_PART];  // upper-cased
+    WCHAR ext[PATTERN_PART];
+    bool anyBase;
+    bool anyExt;
+    bool wildcard;
+};
+
+void ParseWidePattern(const WCHAR* name, WidePattern* pattern);
+bool WidePatternMatches(const WidePattern* pattern, const WCHAR* found);

@@ -6,6 +6,7 @@
 #include "actions/remove.h"
 #include "common/globals.h"
 #include "common/text.h"
+#include "common/wtext.h"
 
 static const char kSharedDlls[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
@@ -77,8 +78,11 @@ void ReleaseSharedDll()
         size == sizeof count && count != 0) {
         if (count == 1) {
             RegDeleteValueA(key, path);
-            AddLeftover(path);
-            MarkHandled(path);
+            WCHAR file[ENTRY_PATH_ROOM];
+            if (BuildEntryPath(path, file, ENTRY_PATH_ROOM)) {
+                AddLeftover(file);
+                MarkHandled(file);
+            }
         } else {
             --count;
             RegSetValueExA(key, path, 0, type, (const BYTE*)&count, sizeof count);

@@ -1,103 +1,156 @@
-// P and U entries: files and directory trees.
+// P and U entries: files and directory trees. The walk works on wide names
+// in the long path form, so that it finds, matches and removes any name the
+// file system holds at any depth; what it does with each name is the plan's.
 #include <windows.h>
 
 #include "actions/actions.h"
 #include "common/progress.h"
 #include "actions/guard.h"
 #include "actions/match.h"
+#include "actions/plan.h"
 #include "actions/remove.h"
+#include "common/erase.h"
 #include "common/globals.h"
 #include "common/message.h"
 #include "common/text.h"
-#include "common/erase.h"
-#include "common/files.h"
+#include "common/wtext.h"
 #include "log/log.h"
 
-enum { MODE_DELETE = 0, MODE_ASK = 1, MODE_OFFER = 2 };
+enum { WALK_DEPTH = WIDE_PATH_ROOM / 2, QUESTION_BUFFER = 2048 };
 
-void RemoveOneFile(const char* path, int mode)
+// One path buffer for the whole walk: each level appends its names to it.
+// The levels' searches are kept here, not on the stack, so that no depth the
+// system allows can overrun the stack.
+static WCHAR s_path[WIDE_PATH_ROOM];
+static WCHAR s_shown[WIDE_PATH_ROOM];
+static HANDLE s_finds[WALK_DEPTH];
+static int s_ends[WALK_DEPTH];  // where the names of each level start in s_path
+static WIN32_FIND_DATAW s_found;
+
+void RemoveOneFile(const WCHAR* path, int action)
 {
-    if (!FileExists(path) || !MarkHandled(path))
+    if (!MarkHandled(path))
         return;
     PaceStep();
-    if (mode == MODE_ASK &&
-        ShowMessage(MSG_QUESTION, GetMessageText(MSGID_ASK_DELETE), path) == IDYES)
-        mode = MODE_DELETE;
-    if (mode == MODE_DELETE && !EraseFile(path))
-        mode = MODE_OFFER;
-    if (mode == MODE_OFFER)
+    if (action == PLAN_ASK) {
+        // a question that cannot name the file is not asked: the file is listed
+        char text[QUESTION_BUFFER];
+        ShownPathForm(path, s_shown, WIDE_PATH_ROOM);
+        action = PLAN_OFFER;
+        if (WideCharToMultiByte(CP_ACP, 0, s_shown, -1, text, sizeof text, 0, 0))
+            action = ShowMessage(MSG_QUESTION, GetMessageText(MSGID_ASK_DELETE), text) == IDYES
+                         ? PLAN_DELETE : PLAN_KEEP;
+    }
+    if (action == PLAN_DELETE && !EraseFile(path))
+        action = PLAN_OFFER;
+    if (action == PLAN_OFFER)
         AddLeftover(path);
 }
 
-// The walk judges every folder before it lists files in it, enters it or
-// removes it, by the system's spelling of it: a protected folder, or one
-// that holds one, is left alone, and the rest of the entry goes on. A
-// junction or symbolic link is never followed: at most the link goes.
-void RemoveMatching(const char* path, bool recursive, int mode)
+// The walk judges every folder before it lists files in it by a wildcard,
+// enters it or removes it: a protected folder, or one that holds one, is
+// left alone, and the rest of the entry goes on. A junction or symbolic link
+// is never followed: at most the link goes.
+void RemoveMatching(const char* entryPath, bool recursive, int mode)
 {
-    char dir[PATH_BUFFER];
-    char name[PATH_BUFFER];
-    CopyText(dir, path, sizeof dir);
-    StripLastComponent(dir);
-    LastComponent(path, name, sizeof name);
-    FilePattern pattern;
-    ParsePattern(name, &pattern);
-    if (TextLength(dir) == 2 && dir[1] == ':')
-        AppendText(dir, "\\", sizeof dir);
-
-    // Files are listed in dir for our own wildcards and for the system's
-    // ("a*.tmp" goes to the system unchanged): either way dir is emptied.
-    bool systemWildcard = false;
-    for (const char* p = name; *p; p = NextChar(p))
-        if (*p == '*' || *p == '?')
-            systemWildcard = true;
-    if ((pattern.wildcard || systemWildcard) && IsFolderRefused(dir[0] ? dir : "."))
+    WCHAR* path = s_path;
+    if (!BuildEntryPath(entryPath, path, WIDE_PATH_ROOM))
         return;
-    char search[PATH_BUFFER];
-    if (pattern.wildcard) {
-        // never a wildcard in a drive's root or in a path without folder
-        if (TextLength(dir) <= 3)
-            return;
-        JoinPath(search, dir, "*.*", sizeof search);
-    } else {
-        CopyText(search, path, sizeof search);
+    int slash = LastBackslash(path);
+    WCHAR pattern[PATTERN_PART];
+    int patternLength = slash < 0 ? PATTERN_PART : WideLength(path + slash + 1);
+    if (patternLength >= PATTERN_PART)
+        return;  // no folder to search, or a name longer than any name
+    for (int i = 0; i <= patternLength; ++i)
+        pattern[i] = path[slash + 1 + i];
+
+    char kind = recursive ? 'U' : 'P';
+    unsigned traits = PatternTraitsW(pattern);
+    unsigned where = 0;
+    int folderEnd = slash;
+    if (slash > 0 && path[slash - 1] == ':') {
+        where |= PLAN_IN_ROOT;
+        folderEnd = slash + 1;  // a drive's root keeps its backslash
+    }
+    // as the log wrote it: no folder of its own («*.tmp», «\*.tmp», «C:*.tmp»)
+    char folder[PATH_BUFFER];
+    CopyText(folder, entryPath, sizeof folder);
+    StripLastComponent(folder);
+    if (TextLength(folder) <= 3)
+        where |= PLAN_IN_ROOT;
+    if (traits & PATTERN_SYSTEM) {
+        WCHAR kept = path[folderEnd];
+        path[folderEnd] = 0;
+        if (IsFolderRefusedW(path))
+            where |= PLAN_IN_GUARDED;
+        path[folderEnd] = kept;
+    }
+    if (PlanFound(kind, mode, where, traits) >= PLAN_REFUSED_DAMAGED)
+        return;
+    // our own wildcards list the folder and match here; the system's go to
+    // the system with the name
+    WidePattern wide;
+    if (traits & PATTERN_OURS) {
+        ParseWidePattern(pattern, &wide);
+        path[slash + 1] = '*';
+        path[slash + 2] = 0;
     }
 
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(search, &found);
+    HANDLE find = FindFirstFileW(path, &s_found);
     if (find == INVALID_HANDLE_VALUE)
         return;
-    do {
-        if (pattern.wildcard && !PatternMatches(&pattern, found.cFileName))
+    int depth = 0;
+    s_finds[0] = find;
+    s_ends[0] = slash + 1;
+    bool more = true;
+    for (;;) {
+        if (!more) {
+            FindClose(s_finds[depth]);
+            if (depth == 0)
+                return;
+            path[s_ends[depth] - 1] = 0;  // the folder just walked
+            RemoveDirectoryW(path);
+            more = FindNextFileW(s_finds[--depth], &s_found) != 0;
             continue;
-        // a path that would not fit is skipped: cut, it would name another file
-        if (TextLength(dir) + 1 + TextLength(found.cFileName) >= PATH_BUFFER)
-            continue;
-        char full[PATH_BUFFER];
-        if (dir[0])
-            JoinPath(full, dir, found.cFileName, sizeof full);
-        else
-            CopyText(full, found.cFileName, sizeof full);  // relative, as the log wrote it
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (!recursive || SameText(found.cFileName, ".") || SameText(found.cFileName, "..") ||
-                IsFolderRefused(full))
-                continue;
-            bool link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-            if (mode != MODE_OFFER && !link) {
-                JoinPath(search, full, "\\*.*", sizeof search);
-                if (TextLength(full) + 4 < PATH_BUFFER)
-                    RemoveMatching(search, recursive, mode);
-            }
-            RemoveDirectoryA(full);
-        } else if (!recursive) {
-            RemoveOneFile(full, mode);
-        } else if (mode == MODE_DELETE) {
-            RemoveOneFile(full, MODE_OFFER);  // a tree's files are offered, not deleted
-        } else if (mode == MODE_ASK) {
-            RemoveOneFile(full, MODE_DELETE);
         }
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
+        const WCHAR* name = s_found.cFileName;
+        int end = s_ends[depth];
+        int length = WideLength(name);
+        bool dots = name[0] == '.' && (!name[1] || (name[1] == '.' && !name[2]));
+        if (!dots && end + length + 2 < WIDE_PATH_ROOM &&
+            (depth || !(traits & PATTERN_OURS) || WidePatternMatches(&wide, name))) {
+            for (int i = 0; i <= length; ++i)
+                path[end + i] = name[i];
+            unsigned flags = depth ? 0 : where;
+            DWORD attributes = s_found.dwFileAttributes;
+            if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+                flags |= PLAN_FOLDER;
+                if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                    flags |= PLAN_LINK;
+                if (recursive && IsFolderRefusedW(path))
+                    flags |= PLAN_GUARDED;
+            }
+            int action = PlanFound(kind, mode, flags, depth ? 0 : traits);
+            if (action == PLAN_DESCEND) {
+                path[end + length] = '\\';
+                path[end + length + 1] = '*';
+                path[end + length + 2] = 0;
+                find = FindFirstFileW(path, &s_found);
+                if (find != INVALID_HANDLE_VALUE) {
+                    s_finds[++depth] = find;
+                    s_ends[depth] = end + length + 1;
+                    continue;  // the first name of the folder is in s_found
+                }
+                path[end + length] = 0;
+                action = PLAN_REMOVE_EMPTY;
+            }
+            if (action == PLAN_REMOVE_EMPTY)
+                RemoveDirectoryW(path);
+            else if (action >= PLAN_KEEP && action <= PLAN_OFFER)
+                RemoveOneFile(path, action);
+        }
+        more = FindNextFileW(s_finds[depth], &s_found) != 0;
+    }
 }
 
 // Reads the path and the mode of the entry under the cursor. False when the

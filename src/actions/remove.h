@@ -13,10 +13,12 @@ extern NameSet g_handledPaths;
 bool CreateHandledPaths();
 void FreeHandledPaths();
 // True when the path was new and is now marked; false when it was taken on
-// before (ignoring case), or when no memory was left to remember it.
-bool MarkHandled(const char* path);
+// before (ignoring case), or when no memory was left to remember it. The
+// path is a full wide one in the long form (BuildEntryPath).
+bool MarkHandled(const WCHAR* path);
 
 // Removes what a P or U entry's path or pattern names.
 void RemoveMatching(const char* path, bool recursive, int mode);
-// Deletes, offers or asks about one file, once per run.
-void RemoveOneFile(const char* path, int mode);
+// Deletes, offers, asks about or only marks one file (a PLAN_ file
+// action), once per run.
+void RemoveOneFile(const WCHAR* path, int action);

@@ -8,6 +8,7 @@
 bool NameSetCreate(NameSet* set, int capacity)
 {
     ZeroBytes(set, sizeof *set);
+    set->compare = PlatCompareText;  // also when no memory comes: the set grows later
     set->storage = static_cast<const char**>(AllocPages(DWORD(capacity) * 2 * sizeof(char*)));
     if (!set->storage)
         return false;
@@ -31,7 +32,7 @@ int NameSetLocate(NameSet* set, const char* text)
     // the position and the result the search below would give.
     int last = set->count - 1;
     if (last > 0 && set->position == last) {
-        int order = PlatCompareText(set->items[last], text);
+        int order = set->compare(set->items[last], text);
         if (order != CSTR_GREATER_THAN)
             return order;
     }
@@ -45,7 +46,7 @@ int NameSetLocate(NameSet* set, const char* text)
     while (set->span >= 2) {
         int half = set->span / 2;
         int odd = set->span % 2;
-        int order = PlatCompareText(set->items[set->position + half], text);
+        int order = set->compare(set->items[set->position + half], text);
         if (order == CSTR_LESS_THAN) {
             set->position += half + odd;
             set->span = set->span - odd - half;
@@ -57,14 +58,14 @@ int NameSetLocate(NameSet* set, const char* text)
             set->position += half;
             // members are unique, but step back over equal neighbours all the same
             while (set->position > 0 &&
-                   PlatCompareText(set->items[set->position - 1], text) == CSTR_EQUAL)
+                   set->compare(set->items[set->position - 1], text) == CSTR_EQUAL)
                 --set->position;
             return CSTR_EQUAL;
         }
     }
     if (set->position == known)
         return CSTR_LESS_THAN;
-    return PlatCompareText(set->items[set->position], text);
+    return set->compare(set->items[set->position], text);
 }
 
 // Doubles the room of a full set. The pointers move to new pages.

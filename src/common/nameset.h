@@ -11,6 +11,8 @@ struct NameSet {
     int position;          // index the last search ended on
     int span;              // search work field: length of the range still open
     const char** storage;  // page memory for 2 * capacity pointers
+    // the order: PlatCompareText unless the owner sets another after creation
+    int (*compare)(const char* a, const char* b);
 };
 
 // Takes page memory for capacity pointers and as many again, so that an

@@ -13,6 +13,7 @@ typedef void* HWND;
 typedef void* HANDLE;
 typedef uint32_t DWORD;
 typedef int BOOL;
+typedef char16_t WCHAR;
 #define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 #define FILE_ATTRIBUTE_DIRECTORY 0x10
@@ -62,3 +63,15 @@ void PlatSleep(DWORD milliseconds);
 // True when c opens a double-byte character in the system's ANSI code page
 // (IsDBCSLeadByte); never in single-byte code pages.
 bool PlatIsLeadByte(unsigned char c);
+
+// Wide text (UTF-16), the system's own form of names.
+// dest receives the ANSI text in the system's code page as wide text,
+// within destSize characters; false when it does not fit.
+bool PlatAnsiToWide(const char* text, WCHAR* dest, int destSize);
+// The full path of a wide path (GetFullPathNameW): relative, root-relative
+// and drive-relative paths, "." and "..", either slash. Returns its length,
+// 0 on failure, destSize or more when it does not fit.
+DWORD PlatFullPathWide(const WCHAR* path, WCHAR* dest, DWORD destSize);
+// Upper-cases length characters in place as the system folds names for
+// comparison (simple mappings, the same in every locale).
+void PlatUpperWide(WCHAR* text, int length);

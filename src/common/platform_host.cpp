@@ -293,3 +293,55 @@ void HostSetMemoryFile(const char* path, const void* data, DWORD size, DWORD cla
     s_memoryClaimed = claimedSize;
     s_memoryRead = 0;
 }
+
+// The host's ANSI text is UTF-8, so that tests can name any character.
+bool PlatAnsiToWide(const char* text, WCHAR* dest, int destSize)
+{
+    int n = 0;
+    for (const unsigned char* p = (const unsigned char*)text; *p;) {
+        unsigned c = *p++;
+        int more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        if (more)
+            c &= 0x3F >> more;
+        for (; more && (*p & 0xC0) == 0x80; --more)
+            c = (c << 6) | (*p++ & 0x3F);
+        if (n + (c >= 0x10000 ? 2 : 1) >= destSize)
+            return false;
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            dest[n++] = WCHAR(0xD800 + (c >> 10));
+            c = 0xDC00 + (c & 0x3FF);
+        }
+        dest[n++] = WCHAR(c);
+    }
+    if (n >= destSize)
+        return false;
+    dest[n] = 0;
+    return true;
+}
+
+// Paths in the tests are full already.
+DWORD PlatFullPathWide(const WCHAR* path, WCHAR* dest, DWORD destSize)
+{
+    DWORD n = 0;
+    while (path[n])
+        ++n;
+    if (n < destSize)
+        for (DWORD i = 0; i <= n; ++i)
+            dest[i] = path[i] == '/' ? WCHAR('\\') : path[i];
+    return n ? n + (n >= destSize) : 0;
+}
+
+// ASCII, Latin-1, Greek and Cyrillic: enough for the tests' names.
+void PlatUpperWide(WCHAR* text, int length)
+{
+    for (int i = 0; i < length; ++i) {
+        unsigned c = text[i];
+        if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) ||
+            (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) || (c >= 0x430 && c <= 0x44F))
+            c -= 0x20;
+        else if (c >= 0x450 && c <= 0x45F)
+            c -= 0x50;
+        text[i] = WCHAR(c);
+    }
+}

@@ -68,3 +68,19 @@ bool PlatIsLeadByte(unsigned char c)
 {
     return IsDBCSLeadByte(c) != 0;
 }
+
+bool PlatAnsiToWide(const char* text, WCHAR* dest, int destSize)
+{
+    return MultiByteToWideChar(CP_ACP, 0, text, -1, dest, destSize) != 0;
+}
+
+DWORD PlatFullPathWide(const WCHAR* path, WCHAR* dest, DWORD destSize)
+{
+    return GetFullPathNameW(path, destSize, dest, 0);
+}
+
+void PlatUpperWide(WCHAR* text, int length)
+{
+    if (length > 0)
+        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text, length, text, length);
+}

@@ -8,7 +8,7 @@ void AddStatusLine(int messageId)
         g_progress.statusLine(messageId);
 }
 
-void AddLeftover(const char* path)
+void AddLeftover(const WCHAR* path)
 {
     if (g_progress.leftover)
         g_progress.leftover(path);

@@ -2,14 +2,15 @@
 // sink when it opens (the host tests fill it in with recorders); before
 // that, reports go nowhere. The actions know nothing of the dialog.
 #pragma once
+#include "common/platform.h"
 
 struct ProgressSink {
     void (*statusLine)(int messageId);  // a message for the status list
-    void (*leftover)(const char* path);  // a file left for the user to delete
+    void (*leftover)(const WCHAR* path);  // a file left for the user to delete (long form)
 };
 
 extern ProgressSink g_progress;
 
 // Hand a report to the sink, if there is one.
 void AddStatusLine(int messageId);
-void AddLeftover(const char* path);
+void AddLeftover(const WCHAR* path);

@@ -3,6 +3,7 @@
 #include "common/globals.h"
 #include "common/progress.h"
 #include "common/text.h"
+#include "common/wtext.h"
 #include "log/log.h"
 #include "resource.h"
 
@@ -42,9 +43,11 @@ static void ShowStatusLine(int messageId)
     SendDlgItemMessageA(g_dialog, IDC_STATUS_LIST, LB_SETCURSEL, (WPARAM)index, 0);
 }
 
-static void ListLeftover(const char* path)
+static void ListLeftover(const WCHAR* path)
 {
-    SendDlgItemMessageA(g_dialog, IDC_LEFTOVER_LIST, LB_ADDSTRING, 0, (LPARAM)path);
+    static WCHAR shown[WIDE_PATH_ROOM];
+    ShownPathForm(path, shown, WIDE_PATH_ROOM);
+    SendDlgItemMessageW(g_dialog, IDC_LEFTOVER_LIST, LB_ADDSTRING, 0, (LPARAM)shown);
 }
 
 void OnInitDialog(HWND window)

@@ -4,6 +4,7 @@
 // taken as paths, the first ones also as protected folders.
 #include "actions/guard.h"
 #include "actions/match.h"
+#include "actions/plan.h"
 #include "common/platform_host.h"
 #include "common/text.h"
 
@@ -16,6 +17,46 @@
 #include <vector>
 
 #include "fuzz_check.h"
+
+// ASCII names: the wide matcher and the plan agree with the ANSI ones.
+static std::u16string Ascii16(const char* text)
+{
+    std::u16string wide;
+    for (; *text; ++text)
+        wide += char16_t((unsigned char)*text);
+    return wide;
+}
+
+static bool IsAscii(const std::string& text)
+{
+    for (unsigned char c : text)
+        if (c >= 0x80)
+            return false;
+    return true;
+}
+
+static void CheckWide(const char* name, const FilePattern& ansi,
+                      const std::vector<std::string>& found)
+{
+    if (!IsAscii(name) || strlen(name) >= PATTERN_PART)
+        return;
+    std::u16string wideName = Ascii16(name);
+    WidePattern wide;
+    ParseWidePattern(wideName.c_str(), &wide);
+    CHECK(wide.wildcard == ansi.wildcard);
+    CHECK(PatternTraitsA(name) == PatternTraitsW(wideName.c_str()));
+    for (unsigned flags = 0; flags < 32; ++flags)
+        for (int mode = 0; mode < 4; ++mode)
+            for (char kind : {'P', 'U'}) {
+                int plan = PlanFoundA(kind, mode, flags, name);
+                CHECK(plan == PlanFoundW(kind, mode, flags, wideName.c_str()));
+                CHECK(plan >= PLAN_PASS && plan <= PLAN_GUARDED_FOLDER);
+            }
+    for (const std::string& f : found)
+        if (IsAscii(f) && f.size() < PATTERN_PART)
+            CHECK(PatternMatches(&ansi, f.c_str()) ==
+                  WidePatternMatches(&wide, Ascii16(f.c_str()).c_str()));
+}
 
 static void CheckPattern(const char* name, const std::vector<std::string>& found)
 {
@@ -35,6 +76,7 @@ static void CheckPattern(const char* name, const std::vector<std::string>& found
     // a name within the parts' size matches its own pattern
     if (strlen(name) < PATTERN_PART)
         CHECK(PatternMatches(&pattern, name));
+    CheckWide(name, pattern, found);
 }
 
 static bool HasDotComponent(const char* path)

@@ -1,6 +1,7 @@
 // The handled-path set: every path is taken on once per run, whatever its
 // case, and the texts it remembers stay intact however many there are.
 #include "actions/remove.h"
+#include "common/platform.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +18,20 @@ protected:
     void SetUp() override { ASSERT_TRUE(CreateHandledPaths()); }
     void TearDown() override { FreeHandledPaths(); }
 
+    // the members: upper-cased, UTF-8 of their UTF-16 units
     static std::vector<std::string> Items()
     {
         return std::vector<std::string>(g_handledPaths.items,
                                         g_handledPaths.items + g_handledPaths.count);
     }
 };
+
+// MarkHandled of a UTF-8 text
+bool MarkHandled(const std::string& path)
+{
+    std::vector<WCHAR> wide(path.size() + 1);
+    return PlatAnsiToWide(path.c_str(), wide.data(), int(wide.size())) && ::MarkHandled(wide.data());
+}
 
 std::string Cased(std::string s, bool upper)
 {
@@ -52,31 +61,37 @@ TEST_F(HandledTest, EachPathOnceIgnoringCase)
     EXPECT_TRUE(MarkHandled("C:\\App\\a.txt2"));
     EXPECT_TRUE(MarkHandled("C:\\App"));
     EXPECT_FALSE(MarkHandled("C:\\App\\B.TXT"));
-    EXPECT_EQ((std::vector<std::string>{"C:\\App", "C:\\App\\a.txt", "C:\\App\\a.txt2",
-                                        "C:\\App\\b.txt"}),
-              Items());
+    // folded as the system folds names: Greek, Cyrillic and Latin-1 too
+    EXPECT_TRUE(MarkHandled(u8"C:\\App\\αжé.txt"));
+    EXPECT_FALSE(MarkHandled(u8"C:\\APP\\ΑЖÉ.TXT"));
+    EXPECT_TRUE(MarkHandled(u8"C:\\App\\😀.txt"));
+    EXPECT_FALSE(MarkHandled(u8"C:\\App\\😀.TXT"));
+    std::vector<std::string> items = Items();
+    EXPECT_EQ((std::vector<std::string>{"C:\\APP", "C:\\APP\\A.TXT", "C:\\APP\\A.TXT2",
+                                        "C:\\APP\\B.TXT", u8"C:\\APP\\ΑЖÉ.TXT",
+                                        "C:\\APP\\\xed\xa0\xbd\xed\xb8\x80.TXT"}),
+              items);
 }
 
 TEST_F(HandledTest, KeepsItsOwnCopyOfThePath)
 {
-    char path[64] = "C:\\App\\x.txt";
+    WCHAR path[64];
+    PlatAnsiToWide("C:\\App\\x.txt", path, 64);
     EXPECT_TRUE(MarkHandled(path));
-    strcpy(path, "C:\\App\\y.txt");  // the caller reuses its buffer
+    PlatAnsiToWide("C:\\App\\y.txt", path, 64);  // the caller reuses its buffer
     EXPECT_TRUE(MarkHandled(path));
     path[0] = 0;
     EXPECT_FALSE(MarkHandled("C:\\App\\x.txt"));
     EXPECT_FALSE(MarkHandled("C:\\App\\y.txt"));
-    EXPECT_EQ((std::vector<std::string>{"C:\\App\\x.txt", "C:\\App\\y.txt"}), Items());
+    EXPECT_EQ((std::vector<std::string>{"C:\\APP\\X.TXT", "C:\\APP\\Y.TXT"}), Items());
 }
 
 TEST_F(HandledTest, FiftyThousandLongPathsEachOnce)
 {
     // 50,000 paths of about 200 characters: ten megabytes of text, far more
     // than the first pool block and set hold. Within each run of 50 the keys
-    // go in descending order, so the set has to sort. 1000 paths of 199
-    // characters fill a block to its last byte; the first 24,999 marked
-    // leave 200 bytes of the 25th block, one too few for the next path,
-    // which like all after it has 200 characters.
+    // go in descending order, so the set has to sort. Paths of 199 and of
+    // 200 characters: blocks end at every offset.
     const int COUNT = 50000, RUN = 50, SHORTER = 24999;
     std::vector<int> keys;
     for (int run = 0; run < COUNT; run += RUN)
@@ -88,9 +103,9 @@ TEST_F(HandledTest, FiftyThousandLongPathsEachOnce)
 
     int firstNotNew = -1, firstNotRefused = -1;
     for (int key : keys) {
-        if (!MarkHandled(byKey[key].c_str()) && firstNotNew < 0)
+        if (!MarkHandled(byKey[key]) && firstNotNew < 0)
             firstNotNew = key;
-        if (MarkHandled(byKey[key].c_str()) && firstNotRefused < 0)
+        if (MarkHandled(byKey[key]) && firstNotRefused < 0)
             firstNotRefused = key;
     }
     EXPECT_EQ(-1, firstNotNew);
@@ -100,20 +115,20 @@ TEST_F(HandledTest, FiftyThousandLongPathsEachOnce)
     int firstFound = -1;
     for (int key = 0; key < COUNT; ++key) {
         const std::string& path = byKey[key];
-        bool marked = MarkHandled(path.c_str());
+        bool marked = MarkHandled(path);
         if (key % 7 == 0)
-            marked = marked || MarkHandled(Cased(path, key % 2 == 0).c_str());
+            marked = marked || MarkHandled(Cased(path, key % 2 == 0));
         if (marked && firstFound < 0)
             firstFound = key;
     }
     EXPECT_EQ(-1, firstFound);
 
-    // The set holds every text unchanged, in order.
+    // The set holds every text, upper-cased, in order.
     ASSERT_EQ(COUNT, g_handledPaths.count);
     std::vector<std::string> items = Items();
     int firstWrong = -1;
     for (int key = 0; key < COUNT; ++key)
-        if (items[key] != byKey[key] && firstWrong < 0)
+        if (items[key] != Cased(byKey[key], true) && firstWrong < 0)
             firstWrong = key;
     EXPECT_EQ(-1, firstWrong) << "item " << firstWrong << ": " << items[firstWrong];
 }

@@ -89,7 +89,7 @@ TEST(Guard, DamagedLogAimedAtProtectedFoldersTakesOnlyTheApplication)
         "U0,\\\\?\\C:\\Windows,1\r\n"
         "U0,C:\\,1\r\n"
         "P0,C:\\Windows\\*.*,0\r\n"              // a wildcard P entry
-        "P0,C:\\Windows\\canary*.txt,0\r\n"      // the system's wildcard in a P entry
+        "P0,C:\\Windows\\ca*.txt,0\r\n"          // the system's wildcard, not narrow
         "P0,C:\\*.txt,0\r\n"
         "P0," + me + "\\Documents\\*.txt,0\r\n"
         "P0," + profile + "\\left.txt,2\r\n";

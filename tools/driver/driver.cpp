@@ -23,6 +23,9 @@ static HANDLE s_started;  // the process the last "start" made
 static HANDLE s_found;    // the process the last "find" found
 static HWND s_box;        // the message box the last "box" found
 static std::map<std::string, HANDLE> s_held;
+// The code page of list box items and held paths: the ANSI one, or UTF-8
+// after the command "utf8", for names outside the ANSI code page.
+static UINT s_textPage = CP_ACP;
 
 static void Reply(const std::string& text)
 {
@@ -257,7 +260,7 @@ static BOOL CALLBACK DumpChild(HWND child, LPARAM data)
             std::vector<WCHAR> wide(length + 1);
             Ask(child, LB_GETTEXT, i, (LPARAM)wide.data());
             char text[4096];
-            WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, text, sizeof text, 0, 0);
+            WideCharToMultiByte(s_textPage, 0, wide.data(), -1, text, sizeof text, 0, 0);
             char line[64];
             sprintf(line, "item\t%d\t%d\t%d\t", id, (int)i, i == selected ? 1 : 0);
             *out += line + Flat(text) + "\n";
@@ -558,7 +561,9 @@ static void CmdFind(const Fields& f)
 static void CmdHold(const Fields& f)
 {
     DWORD share = f.size() > 2 && f[2] == "exclusive" ? 0 : FILE_SHARE_READ;
-    HANDLE file = CreateFileA(f[1].c_str(), GENERIC_READ, share, 0, OPEN_EXISTING, 0, 0);
+    static WCHAR path[32768];
+    MultiByteToWideChar(s_textPage, 0, f[1].c_str(), -1, path, 32768);
+    HANDLE file = CreateFileW(path, GENERIC_READ, share, 0, OPEN_EXISTING, 0, 0);
     if (file == INVALID_HANDLE_VALUE)
         return Reply("error\tcannot open");
     s_held[f[1]] = file;
@@ -797,7 +802,10 @@ int main()
             Reply(n && n < MAX_PATH ? "ok\t" + std::string(path) : "error\tno short path");
         } else if (c == "makewindow")
             CmdMakeWindow(f);
-        else if (c == "acp")
+        else if (c == "utf8") {
+            s_textPage = CP_UTF8;
+            Reply("ok");
+        } else if (c == "acp")
             Reply("ok\t" + std::to_string(GetACP()));
         else if (c == "windowevents")
             Reply("ok\t" + std::to_string(s_minimised) + "\t" + std::to_string(s_restored));
