@@ -20,7 +20,8 @@ void RemoveOneFile(const char* path, int mode)
         return;
     PaceStep();
     if (mode == MODE_ASK &&
-        ShowMessage(MSG_QUESTION, GetMessageText(MSGID_ASK_DELETE), path) == IDYES)
+        ShowMessage(MSG_QUESTION, GetMessageText(MSGID_ASK_DELETE), path) == IDYES &&
+        !IsFileRefused(path))
         mode = MODE_DELETE;
     if (mode == MODE_DELETE && !EraseFile(path))
         mode = MODE_OFFER;

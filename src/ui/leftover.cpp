@@ -33,7 +33,7 @@ void DeleteListedFile(int index)
     if (length >= 0 && length < (LRESULT)sizeof g_scratchPath)
         SendMessageA(list, LB_GETTEXT, (WPARAM)index, (LPARAM)path);
 
-    if (path[0] && FileExists(path)) {
+    if (path[0] && FileExists(path) && !IsFileRefused(path)) {
         for (;;) {
             if (EraseFile(path)) {
                 RemoveEmptyParents(path);
