@@ -33,6 +33,8 @@ static bool s_failed;  // memory ran out while filling
 static WCHAR s_path[WIDE_PATH];  // a folder as the file system resolves it
 static WCHAR s_folder[WIDE_PATH];
 static WCHAR s_text[WIDE_PATH];
+static WCHAR s_above[WIDE_PATH];  // the last folder judged as one above another
+static int s_aboveVerdict;
 
 // Opens a folder, following links as a walk through it would, and reads its
 // identity; resolved, if given, receives the path the file system resolved
@@ -294,15 +296,23 @@ static int Judge(const WCHAR* path)
     if (!s_path[root] || !s_path[root + 1] || (KindsOf(&id) & (PROTECT_SELF | PROTECT_TREE)))
         return PROTECTED;  // a root, or a protected folder or one above one
     // the folders above, as the file system resolved them: a tree holds
-    // it at any depth, a profile directly
+    // it at any depth, a profile directly. A walk judges the folders of one
+    // folder one after another: the verdict on the last one above is kept.
+    if (!CutLast(s_path, root))
+        return ALLOWED;
+    if (!lstrcmpW(s_path, s_above))
+        return s_aboveVerdict;
+    lstrcpynW(s_above, s_path, WIDE_PATH);
+    s_aboveVerdict = UNJUDGED;
     DWORD kinds = PROTECT_TREE | PROTECT_CHILDREN;
-    for (; CutLast(s_path, root); kinds = PROTECT_TREE) {
+    do {
         if (!Identify(s_path, &id, 0))
             return UNJUDGED;
         if (KindsOf(&id) & kinds)
-            return PROTECTED;
-    }
-    return ALLOWED;
+            return s_aboveVerdict = PROTECTED;
+        kinds = PROTECT_TREE;
+    } while (CutLast(s_path, root));
+    return s_aboveVerdict = ALLOWED;
 }
 
 bool IsFolderRefusedW(const WCHAR* path)
