@@ -104,7 +104,9 @@ TEST(Guard, DamagedLogAimedAtProtectedFoldersTakesOnlyTheApplication)
         std::ofstream(HostPath(folder + "\\sub\\own.txt")) << "own";
     }
     const std::string systemFile = "C:\\windows\\system32\\e2e-" + box.name + ".dll";
+    const std::string askedFile = "C:\\windows\\system32\\asked-" + box.name + ".dll";
     std::ofstream(HostPath(systemFile)) << "named";
+    std::ofstream(HostPath(askedFile)) << "named";
     // files whose folder becomes a link to a protected one before they go
     const std::string ask = "ask-" + box.name + ".txt", offer = "offer-" + box.name + ".txt";
     box.Write("app\\swap\\" + ask, "ask");
@@ -171,6 +173,7 @@ TEST(Guard, DamagedLogAimedAtProtectedFoldersTakesOnlyTheApplication)
         "P0," + profile + "\\left.txt,2\r\n"
         // the application's own, which goes
         "P0," + systemFile + ",0\r\n"
+        "P0,\\\\?\\" + askedFile + ",1\r\n"  // named in System32 as it is: deleted
         "P0," + box.Win("app\\swap\\" + ask) + ",1\r\n"
         "P0," + box.Win("app\\swap2\\" + offer) + ",2\r\n";
     for (auto& folder : known)
@@ -189,9 +192,12 @@ TEST(Guard, DamagedLogAimedAtProtectedFoldersTakesOnlyTheApplication)
     box.UseTemp(driver);
     ASSERT_TRUE(driver.Start("\"" + program + "\" \"" + box.Win("app\\uninstal.ini") + "\"",
                              box.Win("app")));
-    // the question about the mode 1 file: its folder becomes a link to
-    // System32, which holds a file of the same name, before the answer
     Box question = driver.WaitBox(120000);
+    EXPECT_EQ(question.text, "Delete \\\\?\\" + askedFile + "?");
+    driver.Answer(YES);
+    // the question about the other mode 1 file: its folder becomes a link
+    // to System32, which holds a file of the same name, before the answer
+    question = driver.WaitBox();
     EXPECT_EQ(question.text, "Delete " + box.Win("app\\swap\\" + ask) + "?");
     fs::rename(box.Host("app\\swap"), box.Host("app\\swap-was"));
     LinkTo(box, "app\\swap", "C:\\windows\\system32");
@@ -210,6 +216,7 @@ TEST(Guard, DamagedLogAimedAtProtectedFoldersTakesOnlyTheApplication)
     for (auto& folder : own)
         EXPECT_FALSE(fs::exists(HostPath(folder + "\\"))) << folder << " was not removed";
     EXPECT_FALSE(fs::exists(HostPath(systemFile)));
+    EXPECT_FALSE(fs::exists(HostPath(askedFile)));
     EXPECT_EQ(d.items[LEFTOVER], (std::vector<std::string>{box.Win("app\\swap2\\" + offer),
                                                            profile + "\\left.txt"}));
 
