@@ -4,9 +4,10 @@
 #include "common/text.h"
 
 // Windows' own folders inside the Windows folder. Each is the system's at
-// any depth: what an installer put there is named file by file.
+// any depth: what an installer put there is named file by file. Sysnative
+// is how a 32-bit program reaches the 64-bit System32.
 const char kSystemTrees[] =
-    "System32\0SysWOW64\0SysArm32\0system\0WinSxS\0Fonts\0assembly\0Microsoft.NET\0"
+    "System32\0Sysnative\0SysWOW64\0SysArm32\0system\0WinSxS\0Fonts\0assembly\0Microsoft.NET\0"
     "servicing\0inf\0Boot\0Globalization\0IME\0Installer\0Media\0Help\0Cursors\0"
     "Resources\0security\0Speech\0SystemApps\0SystemResources\0PolicyDefinitions\0"
     "Registration\0schemas\0Tasks\0Web\0Logs\0Setup\0apppatch\0";
