@@ -35,7 +35,6 @@ set(PROGRAM_SOURCES
     src/actions/profile.cpp
     src/actions/run.cpp
     src/actions/protect.cpp
-    src/actions/guard_bridge.cpp
     src/common/erase.cpp
     src/common/process.cpp
     src/ui/dialog.cpp

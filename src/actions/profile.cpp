@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "actions/actions.h"
+#include "actions/shared.h"
 #include "common/files.h"
 #include "common/globals.h"
 
@@ -16,7 +17,11 @@ void RemoveProfileEntry()
     if (!ReadEntryField(file, 0, sizeof file) || !ReadEntryField(section, 1, sizeof section) ||
         !ReadEntryField(key, 2, sizeof key))
         return;
-    if (!FileExists(file))
+    // checked where the profile functions look: a bare name is the Windows
+    // folder's; the system's own sections are never deleted whole
+    char checked[PATH_BUFFER];
+    if (!ProfileFileToCheck(file, g_windowsDir, checked, sizeof checked) || !FileExists(checked) ||
+        (!key[0] && IsSystemSection(file, section)))
         return;
     WritePrivateProfileStringA(section, key[0] ? key : 0, 0, file);
     if (!key[0])

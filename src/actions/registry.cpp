@@ -4,6 +4,7 @@
 #include "actions/actions.h"
 #include "common/progress.h"
 #include "actions/remove.h"
+#include "actions/shared.h"
 #include "common/globals.h"
 #include "common/text.h"
 #include "common/wtext.h"
@@ -36,17 +37,15 @@ void RemoveRegistryEntry()
     char subkey[PATH_BUFFER];
     char name[VALUE_NAME_BUFFER];
     ReadEntryField(field, 0, sizeof field);
-    HKEY root = RootKey(ParseNumber(field) & CODE_MASK);
+    int code = ParseNumber(field) & CODE_MASK;
+    HKEY root = RootKey(code);
     if (!root || !ReadEntryField(subkey, 1, sizeof subkey) ||
         !ReadEntryField(name, 2, sizeof name))
         return;
     if (!name[0]) {
-        // an empty subkey would name the root itself: a whole hive is never
-        // the log's to delete
-        const char* rest = subkey;
-        while (*rest == '\\')
-            ++rest;
-        if (*rest)
+        // a hive, its first-level keys and the keys many programs share are
+        // never the log's to delete whole (a cut value name reads as none)
+        if (SharedKeyReason(code, subkey) == KEY_ALLOWED)
             RegDeleteKeyA(root, subkey);
         return;
     }

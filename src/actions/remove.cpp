@@ -38,7 +38,8 @@ void RemoveOneFile(const WCHAR* path, int action)
         ShownPathForm(path, s_shown, WIDE_PATH_ROOM);
         action = PLAN_OFFER;
         if (WideCharToMultiByte(CP_ACP, 0, s_shown, -1, text, sizeof text, 0, 0))
-            action = ShowMessage(MSG_QUESTION, GetMessageText(MSGID_ASK_DELETE), text) == IDYES
+            action = ShowMessage(MSG_QUESTION, GetMessageText(MSGID_ASK_DELETE), text) == IDYES &&
+                             !IsFileRefusedW(path)
                          ? PLAN_DELETE : PLAN_KEEP;
     }
     if (action == PLAN_DELETE && !EraseFile(path))

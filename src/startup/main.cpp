@@ -9,6 +9,7 @@
 #include <shlobj.h>
 
 #include "actions/actions.h"
+#include "actions/guard.h"
 #include "actions/remove.h"
 #include "common/bytes.h"
 #include "common/files.h"
@@ -85,6 +86,7 @@ static void RunLauncherStage()
 static void RunRemovalStage()
 {
     SetCurrentDirectoryA(g_tempDir);
+    LoadProtectedFolders();  // before any entry can change what they are
     ResetCursor();
     RunActions();  // no dialog yet: only the entries numbered below 15000
     DialogBoxParamA(s_module, MAKEINTRESOURCEA(IDD_PROGRESS), 0, DialogProc, 0);

@@ -42,7 +42,7 @@ void DeleteListedFile(int index)
         SendMessageW(list, LB_GETTEXT, (WPARAM)index, (LPARAM)s_listed);
 
     if (s_listed[0] && LongPathForm(s_listed, s_path, WIDE_PATH_ROOM) &&
-        GetFileAttributesW(s_path) != INVALID_FILE_ATTRIBUTES) {
+        GetFileAttributesW(s_path) != INVALID_FILE_ATTRIBUTES && !IsFileRefusedW(s_path)) {
         char text[QUESTION_BUFFER];
         for (;;) {
             if (EraseFile(s_path)) {

@@ -124,6 +124,19 @@ const Row kRows[] = {
     {"protected-folder", 1, "P0,C:\\Windows\\*.log,0\n"},
     {"protected-folder", -1, "U0,C:\\Program Files\\App,1\nU0,C:\\Users\\bob\\AppData\\Roaming\\App,1\n"
                              "P0,C:\\Windows\\setup.log,0\n"},
+    {"protected-folder", 1, "U0,C:\\Windows\\System32\\drivers\\etc,1\n"},  // a system tree
+    {"protected-folder", 1, "U0,C:\\Users\\bob\\Pictures,1\n"},  // directly inside a profile
+    {"protected-folder", 1, "U0,C:\\Users\\bob\\AppData\\Roaming\\Microsoft\\Windows\\SendTo,1\n"},
+    {"protected-folder", -1, "U0,C:\\Windows\\AcmeApp,1\nU0,C:\\Users\\bob\\Pictures\\Acme,1\n"},
+    {"shared-key", 1, "J0,1,Software\\Microsoft\\Windows\\CurrentVersion\\Run,\n"},
+    {"shared-key", 1, "J0,2,Software,\n"},
+    {"shared-key", 1, "J0,0,txtfile,\n"},
+    {"shared-key", 1, "J0,1,,\n"},
+    {"shared-key", -1, "J0,1,Software\\Microsoft\\Windows\\CurrentVersion\\Run,Acme\n"
+                       "J0,2,Software\\Acme,\nJ0,0,.acme,\n"},
+    {"system-section", 1, "M0,win.ini,fonts,\n"},
+    {"system-section", 1, "M0,C:\\Windows\\system.ini,drivers32,\n"},
+    {"system-section", -1, "M0,win.ini,fonts,Acme\nM0,win.ini,Acme,\nM0,C:\\App\\a.ini,fonts,\n"},
     {"order-collision", 2, "P0,C:\\App\\a.txt,0\nP30001,C:\\App\\b.txt,0\n"},
     {"order-collision", -1, "P30001,C:\\App\\b.txt,0\nP0,C:\\App\\a.txt,0\n"},
     {"before-dialog", 1, "P14999,C:\\App\\a.txt,0\n"},

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <string>
 
 static std::string Canonical(const char* path)
@@ -100,14 +102,41 @@ TEST(Guard, RefusesProtectedFoldersTheirParentsAndRoots)
         EXPECT_EQ(r.refused, IsProtectedCanonical(r.canonical)) << r.canonical;
 }
 
-TEST(Guard, TableHasRoomForManyProfilesThenRefusesMore)
+// A tree is refused at any depth, a profile's own folders directly inside
+// it; the table has no fixed limit, so the last of thousands of profiles is
+// protected as the first.
+TEST(Guard, TreesProfilesAndAnyNumberOfFolders)
 {
     ClearProtectedFolders();
-    int added = 0;
-    while (AddProtectedFolder(("C:\\Users\\user" + std::to_string(added)).c_str()))
-        ++added;
-    EXPECT_EQ(PROTECTED_ROOM, added);
-    EXPECT_TRUE(IsProtectedCanonical("C:\\Users\\user95"));
+    ASSERT_TRUE(AddProtectedFolder("C:\\Windows"));
+    int trees = 0;
+    for (const char* name = kSystemTrees; *name; name += strlen(name) + 1, ++trees)
+        ASSERT_TRUE(AddProtectedFolder(("C:\\Windows\\" + std::string(name)).c_str(), PROTECT_TREE));
+    for (int i = 0; i < 5000; ++i)
+        ASSERT_TRUE(AddProtectedFolder(("C:\\Users\\user" + std::to_string(i)).c_str(),
+                                       PROTECT_CHILDREN));
+    struct Row {
+        const char* canonical;
+        bool refused;
+    } rows[] = {
+        {"C:\\Windows\\System32\\drivers", true},
+        {"C:\\Windows\\System32\\drivers\\etc\\x", true},
+        {"C:\\Windows\\WinSxS\\amd64_x", true},
+        {"C:\\Windows\\Fonts\\Acme", true},
+        {"C:\\WINDOWS\\SYSWOW64\\a\\b", true},
+        {"C:\\Windows\\Acme", false},  // an application's own folder there
+        {"C:\\Windows\\Acme\\System32", false},
+        {"C:\\Windows\\System320", false},
+        {"C:\\Users\\user0\\Pictures", true},
+        {"C:\\Users\\user4999\\Saved Games", true},
+        {"C:\\Users\\user4999\\Anything", true},  // named or not
+        {"C:\\Users\\user4999\\Pictures\\Acme", false},
+        {"C:\\Users\\user4999\\AppData\\Acme", false},
+        {"C:\\Users\\user5000\\Pictures", false},
+    };
+    for (auto& r : rows)
+        EXPECT_EQ(r.refused, IsProtectedCanonical(r.canonical)) << r.canonical;
+    EXPECT_EQ(1 + trees + 5000, ProtectedFolderCount());
     ClearProtectedFolders();
-    EXPECT_FALSE(IsProtectedCanonical("C:\\Users\\user95"));
+    EXPECT_FALSE(IsProtectedCanonical("C:\\Users\\user4999\\Pictures"));
 }

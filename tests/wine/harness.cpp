@@ -512,6 +512,12 @@ std::string Driver::ShortPath(const std::string& path)
     return IsOk(a) ? Fields(a.back()).at(1) : "<none>";
 }
 
+std::string Driver::Folder(int csidl)
+{
+    auto a = Call({"folder", std::to_string(csidl)});
+    return IsOk(a) ? Fields(a.back()).at(1) : "";
+}
+
 int Driver::CodePage()
 {
     auto a = Call({"acp"});
@@ -521,6 +527,11 @@ int Driver::CodePage()
 void Driver::RegDeleteTree(const std::string& key)
 {
     EXPECT_TRUE(IsOk(Call({"regdeltree", key})));
+}
+
+void Driver::RegDeleteValue(const std::string& key, const std::string& value)
+{
+    EXPECT_TRUE(IsOk(Call({"regdeltree", key, value})));
 }
 
 DialogState WaitDone(Driver& driver, const std::string& title, int ms)

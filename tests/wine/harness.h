@@ -106,8 +106,11 @@ public:
     void RegSet(const std::string& key, const std::string& value, const std::string& type,
                 const std::string& data);
     void RegDeleteTree(const std::string& key);
+    void RegDeleteValue(const std::string& key, const std::string& value);
     // GetShortPathNameA of the path, as the program under test gets it.
     std::string ShortPath(const std::string& path);
+    // The folder of a CSIDL value as the system reports it, or "".
+    std::string Folder(int csidl);
     // The driver's ANSI code page (GetACP).
     int CodePage();
 

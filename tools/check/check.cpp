@@ -18,6 +18,7 @@
 
 #include "actions/guard.h"
 #include "actions/match.h"
+#include "actions/shared.h"
 #include "common/globals.h"
 #include "common/nameset.h"
 #include "common/text.h"
@@ -144,19 +145,25 @@ static std::string Folded(const std::string& text)
 
 // The folders a standard system protects. The checker cannot ask the user's
 // system, so it assumes the usual layout on drive C; --protect adds more.
+// The program itself asks the system for every known folder and profile.
 static const char* const kProtected[] = {
-    "C:\\Windows", "C:\\Windows\\System32", "C:\\Windows\\SysWOW64", "C:\\Windows\\Fonts",
-    "C:\\Program Files", "C:\\Program Files (x86)", "C:\\Program Files\\Common Files",
+    "C:\\Windows", "C:\\Program Files", "C:\\Program Files (x86)", "C:\\Program Files\\Common Files",
     "C:\\Program Files (x86)\\Common Files", "C:\\ProgramData",
-    "C:\\ProgramData\\Microsoft\\Windows\\Start Menu", "C:\\Users", "C:\\Users\\Public",
-    "C:\\Users\\Public\\Documents", "C:\\Users\\Public\\Desktop", "C:\\Documents and Settings",
+    "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Startup",
+    "C:\\ProgramData\\Microsoft\\Windows\\Templates",
 };
 
-// A user's profile and its shell folders, below the profiles folder.
+// The profiles, and the folders of a profile below its own.
+static const char* const kProfiles[] = {
+    "C:\\Users", "C:\\Users\\Public", "C:\\Users\\Default", "C:\\Documents and Settings",
+    "C:\\Documents and Settings\\All Users", "C:\\Documents and Settings\\Default User",
+};
 static const char* const kProfileFolders[] = {
-    "", "\\AppData", "\\AppData\\Roaming", "\\AppData\\Local", "\\Documents", "\\Desktop",
-    "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu", "\\Application Data",
-    "\\Local Settings", "\\Local Settings\\Application Data", "\\My Documents", "\\Start Menu",
+    "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup",
+    "\\AppData\\Roaming\\Microsoft\\Windows\\SendTo", "\\AppData\\Roaming\\Microsoft\\Windows\\Templates",
+    "\\AppData\\Local\\Programs", "\\AppData\\LocalLow", "\\Pictures\\Screenshots",
+    "\\Pictures\\Camera Roll", "\\Pictures\\Saved Pictures", "\\Local Settings\\Application Data",
+    "\\Start Menu\\Programs\\Startup",
 };
 
 static void LoadProtected(const char* canonical)
@@ -164,6 +171,10 @@ static void LoadProtected(const char* canonical)
     ClearProtectedFolders();
     for (const char* folder : kProtected)
         AddProtectedFolder(folder);
+    for (const char* name = kSystemTrees; *name; name += strlen(name) + 1)
+        AddProtectedFolder((std::string("C:\\Windows\\") + name).c_str(), PROTECT_TREE);
+    for (const char* folder : kProfiles)
+        AddProtectedFolder(folder, PROTECT_CHILDREN);
     for (const std::string& folder : s_protectExtra)
         AddProtectedFolder(folder.c_str());
     // the profile a path lies in is protected as a system protects every profile
@@ -174,6 +185,7 @@ static void LoadProtected(const char* canonical)
         std::string profile = canonical;
         size_t end = profile.find('\\', length);
         profile = profile.substr(0, end);
+        AddProtectedFolder(profile.c_str(), PROTECT_CHILDREN);
         for (const char* folder : kProfileFolders)
             AddProtectedFolder((profile + folder).c_str());
     }
@@ -228,7 +240,7 @@ static std::string DescribeRegistry(const Action& a)
     if (!root)
         return Format("nothing: root key code %d names no root (0 to 3)", code);
     if (name.empty()) {
-        if (subkey.find_first_not_of('\\') == std::string::npos)
+        if (SharedKeyReason(code, subkey.c_str()) == KEY_HIVE)
             return Format("nothing: an empty subkey would name %s itself", root);
         return Format("delete the key %s\\%s (its subkeys are not removed first)", root,
                       subkey.c_str());
@@ -241,6 +253,10 @@ static std::string DescribeRegistry(const Action& a)
 static std::string DescribeProfile(const Action& a)
 {
     std::string file = Field(a.rest, 0), section = Field(a.rest, 1), key = Field(a.rest, 2);
+    char checked[PATH_BUFFER];
+    // a bare name is the Windows folder's, as the profile functions read it
+    if (ProfileFileToCheck(file.c_str(), "%WINDIR%", checked, sizeof checked))
+        file = checked;
     if (key.empty())
         return Format("delete the section [%s] of %s", section.c_str(), file.c_str());
     return Format("delete the key %s of section [%s] in %s, and the section if that empties it",
@@ -456,9 +472,39 @@ static std::string CheckPaths(const Action& a)
     if (!IsProtectedCanonical(canonical))
         return "";
     Warn(a.line, "protected-folder",
-         Format("%s is a protected folder, or holds one: the guard refuses it and the entry "
-                "removes nothing there", canonical));
+         Format("%s is a protected folder (the system's or a user's, a folder of the system's "
+                "trees or directly inside a profile), or holds one: the guard refuses it and the "
+                "entry removes nothing there", canonical));
     return "refused: protected folder";
+}
+
+// J and M: the keys and sections the guard keeps whole. Returns why nothing
+// happens, or empty.
+static std::string CheckKeys(const Action& a)
+{
+    static const char* const kReasons[] = {
+        "", "is the root key itself (an empty subkey)", "is a first-level key of its hive",
+        "is a key where many programs keep values", "is one of the system's file classes"};
+    if (a.letter == 'J' && Separators(a.rest) >= 2 && Field(a.rest, 2).empty()) {
+        int code = ParseNumber(Field(a.rest, 0).c_str()) & 0xFF;
+        int reason = RootName(code) ? SharedKeyReason(code, Field(a.rest, 1).c_str()) : 0;
+        if (!reason)
+            return "";
+        Warn(a.line, "shared-key",
+             Format("%s\\%s %s: the guard never deletes it whole; name the value to delete, or "
+                    "the program's own key below it",
+                    RootName(code), Field(a.rest, 1).c_str(), kReasons[reason]));
+        return "refused: shared key";
+    }
+    if (a.letter == 'M' && Separators(a.rest) >= 2 && Field(a.rest, 2).empty() &&
+        IsSystemSection(Field(a.rest, 0).c_str(), Field(a.rest, 1).c_str())) {
+        Warn(a.line, "system-section",
+             Format("[%s] is one of the system's own sections of %s: the guard never deletes it "
+                    "whole; name the key to delete",
+                    Field(a.rest, 1).c_str(), Field(a.rest, 0).c_str()));
+        return "refused: system section";
+    }
+    return "";
 }
 
 // ---- messages ----
@@ -728,7 +774,7 @@ static void CheckActions()
                 Warn(a.line, "unknown-letter",
                      Format("'%c' is not an action letter: the entry does nothing", a.letter));
         }
-        std::string refused = CheckPaths(a);
+        std::string refused = CheckPaths(a) + CheckKeys(a);
         if (!refused.empty())
             a.does += " [" + refused + "]";
         if (strchr("JKMPU", a.letter) && BeforeDialog(a))

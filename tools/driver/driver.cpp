@@ -7,6 +7,7 @@
 // the driver's ANSI code page, which its programs share.
 #include <windows.h>
 #include <psapi.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <stdio.h>
@@ -673,11 +674,17 @@ static void CmdRegSet(const Fields& f)
     Reply(status == ERROR_SUCCESS ? "ok" : "error\tcannot set");
 }
 
-// regdeltree KEY: removes the key with everything under it, if it exists.
+// regdeltree KEY [VALUE]: removes the key with everything under it, or only
+// the value, if it exists.
 static void CmdRegDelTree(const Fields& f)
 {
     std::string sub;
     HKEY root = Root(f[1], &sub);
+    if (f.size() > 2) {
+        LONG status = RegDeleteKeyValueA(root, sub.c_str(), f[2].c_str());
+        Reply(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ? "ok" : "error\tcannot delete");
+        return;
+    }
     LONG status = RegDeleteTreeA(root, sub.c_str());
     if (status == ERROR_SUCCESS)
         status = RegDeleteKeyA(root, sub.c_str());
@@ -800,6 +807,10 @@ int main()
             char path[MAX_PATH];
             DWORD n = GetShortPathNameA(f[1].c_str(), path, MAX_PATH);
             Reply(n && n < MAX_PATH ? "ok\t" + std::string(path) : "error\tno short path");
+        } else if (c == "folder") {
+            char path[MAX_PATH];
+            bool got = SHGetFolderPathA(0, atoi(f[1].c_str()), 0, SHGFP_TYPE_CURRENT, path) == S_OK;
+            Reply(got ? "ok\t" + std::string(path) : "error\tno such folder");
         } else if (c == "makewindow")
             CmdMakeWindow(f);
         else if (c == "utf8") {
