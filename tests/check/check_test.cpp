@@ -115,7 +115,15 @@ const Row kRows[] = {
     {"argument-count", 1, "D0,C:\\App\\x.dll,Entry,6,a,b,c,d,e,f\n"},
     {"argument-count", -1, "D0,C:\\App\\x.dll,Entry,2,\"a,b\",c\n"},
     {"root-wildcard", 1, "P0,C:\\*.*,0\n"},
-    {"root-wildcard", 1, "U0,D:\\a*.tmp,1\n"},
+    {"root-wildcard", 1, "U0,D:\\*.tmp,1\n"},
+    // the system's wildcard in a root: refused by the guard, as the program does
+    {"protected-folder", 1, "U0,D:\\a*.tmp,1\n"},
+    {"root-wildcard", -1, "U0,D:\\a*.tmp,1\n"},
+    // a narrow P pattern lists files in a protected folder; a U pattern never does
+    {"protected-folder", -1, "P0,C:\\Windows\\System32\\acme*.dll,0\n"},
+    {"protected-folder", 1, "U0,C:\\Windows\\acme*,1\n"},
+    {"damaged-pattern", 1, "P0,C:\\App\\a<b.txt,0\n"},
+    {"damaged-pattern", -1, "P0,C:\\App\\a?b.txt,0\n"},
     {"root-wildcard", -1, "P0,C:\\App\\*.*,0\n"},
     {"protected-folder", 1, "U0,C:\\WINDOWS\\,1\n"},
     {"protected-folder", 1, "U0,C:\\Program Files\\*.*,1\n"},

@@ -17,7 +17,6 @@
 using namespace e2e;
 namespace fs = std::filesystem;
 
-enum { CLOSE = 1000, LEFTOVER = 1002, DELETE_SELECTED = 1003, STATUS = 1005, FINISH = 1006 };
 
 // The program runs that carry the rows.
 enum class Run {

@@ -16,7 +16,6 @@
 using namespace e2e;
 namespace fs = std::filesystem;
 
-enum { CLOSE = 1000, LABEL = 1001, LEFTOVER = 1002, DELETE_ALL = 1004, STATUS = 1005 };
 
 // UTF-8 text in code page 932: what programs in a Japanese locale read and write.
 static std::string Cp932(const std::string& utf8)

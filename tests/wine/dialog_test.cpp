@@ -29,19 +29,19 @@ TEST(Dialog, NothingLeftLayout)
     // a removal stage always waits out its 29 paced steps
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2900));
 
-    EXPECT_EQ(d.items[1005], (std::vector<std::string>{"Uninstall complete.",
+    EXPECT_EQ(d.items[STATUS], (std::vector<std::string>{"Uninstall complete.",
                                                         "Uninstall program: " + program}));
-    EXPECT_EQ(d.selected[1005], 1);
-    const Control& finish = d.Get(1006);
+    EXPECT_EQ(d.selected[STATUS], 1);
+    const Control& finish = d.Get(FINISH);
     EXPECT_TRUE(finish.visible);
     EXPECT_TRUE(finish.enabled);
     EXPECT_EQ(finish.text, "&Finish");
-    EXPECT_FALSE(d.Get(1001).visible);
-    EXPECT_FALSE(d.Get(1002).visible);
-    EXPECT_FALSE(d.Get(1000).enabled);
+    EXPECT_FALSE(d.Get(LABEL).visible);
+    EXPECT_FALSE(d.Get(LEFTOVER).visible);
+    EXPECT_FALSE(d.Get(CLOSE).enabled);
     // the dialog ends three quarters of the button's height below it
     EXPECT_EQ(d.y + d.h, finish.y + finish.h + 3 * finish.h / 4);
-    EXPECT_GT(d.Get(1000).y, d.y + d.h) << "close button outside the visible area";
+    EXPECT_GT(d.Get(CLOSE).y, d.y + d.h) << "close button outside the visible area";
     Screenshot("dialog-nothing-left");
 
     // neither Escape nor the close box ends the dialog
@@ -51,7 +51,7 @@ TEST(Dialog, NothingLeftLayout)
     EXPECT_TRUE(driver.Dump(Title()).ok);
     EXPECT_TRUE(driver.Running(program));
 
-    ASSERT_TRUE(driver.Click(Title(), 1006));
+    ASSERT_TRUE(driver.Click(Title(), FINISH));
     EXPECT_EQ(driver.Wait(), 0);
 }
 
@@ -68,11 +68,11 @@ TEST(Dialog, StatusLinesInOrder)
     ASSERT_TRUE(driver.WaitWindow(Title()));
     DialogState d = WaitDone(driver, Title());
     // registry lines come before the last J entry, then profiles, then files
-    EXPECT_EQ(d.items[1005],
+    EXPECT_EQ(d.items[STATUS],
               (std::vector<std::string>{"Removing registry entries...", "Removing profile entries...",
                                         "Deleting files...", "Please wait.", "Uninstall complete.",
                                         "Uninstall program: " + program}));
-    ASSERT_TRUE(driver.Click(Title(), 1006));
+    ASSERT_TRUE(driver.Click(Title(), FINISH));
     EXPECT_EQ(driver.Wait(), 0);
 }
 
@@ -83,9 +83,9 @@ TEST(Dialog, MissingMessagesShowAsEmptyTexts)
     StartRemoval(box, driver, "P0," + box.Win("app\\x.txt") + ",0\r\n");
     ASSERT_TRUE(driver.WaitWindow(" "));  // the caption is "%s %s" of two empty texts
     DialogState d = WaitDone(driver, " ");
-    EXPECT_EQ(d.items[1005], (std::vector<std::string>{"", "", "", ""}));
-    EXPECT_EQ(d.Get(1006).text, "");
-    ASSERT_TRUE(driver.Click(" ", 1006));
+    EXPECT_EQ(d.items[STATUS], (std::vector<std::string>{"", "", "", ""}));
+    EXPECT_EQ(d.Get(FINISH).text, "");
+    ASSERT_TRUE(driver.Click(" ", FINISH));
     EXPECT_EQ(driver.Wait(), 0);
 }
 
@@ -104,9 +104,9 @@ TEST(Dialog, EntriesBelow15000RunBeforeTheDialog)
     EXPECT_FALSE(box.Exists("app\\early.txt"));
     // offered before the dialog existed: shown nowhere, and no later entry takes it on
     EXPECT_TRUE(box.Exists("app\\offered.txt"));
-    EXPECT_TRUE(d.items[1002].empty());
-    EXPECT_TRUE(d.Get(1006).visible);
-    ASSERT_TRUE(driver.Click(Title(), 1006));
+    EXPECT_TRUE(d.items[LEFTOVER].empty());
+    EXPECT_TRUE(d.Get(FINISH).visible);
+    ASSERT_TRUE(driver.Click(Title(), FINISH));
     EXPECT_EQ(driver.Wait(), 0);
 }
 
@@ -120,7 +120,7 @@ TEST(Dialog, RunningCopyIsDeletedAtTheNextRestart)
     std::string pending = driver.RegGet(
         "HKLM\\System\\CurrentControlSet\\Control\\Session Manager", "PendingFileRenameOperations");
     EXPECT_NE(pending.find(program), std::string::npos) << pending;
-    ASSERT_TRUE(driver.Click(Title(), 1006));
+    ASSERT_TRUE(driver.Click(Title(), FINISH));
     EXPECT_EQ(driver.Wait(), 0);
     EXPECT_TRUE(box.Exists("app\\unins.exe"));
     RestartWine();

@@ -52,7 +52,7 @@ TEST(Dpi, NoTextClippedAt96To192AndInCodePage932)
                                  box.Win("app")));
         ASSERT_TRUE(driver.WaitWindow(Title()));
         DialogState d = WaitDone(driver, Title());
-        ASSERT_TRUE(d.Get(1003).visible);
+        ASSERT_TRUE(d.Get(DELETE_SELECTED).visible);
         // the program imports no COMCTL32: only its manifest makes the
         // dialog's controls the common controls 6 versions
         auto modules = driver.Call({"modules"});
@@ -71,10 +71,10 @@ TEST(Dpi, NoTextClippedAt96To192AndInCodePage932)
             EXPECT_TRUE(w <= roomW && h <= roomH) << "text clipped: " << line;
         }
         // the close, label, two delete and finish controls
-        EXPECT_EQ(measured, (std::set<int>{1000, 1001, 1003, 1004, 1006}))
+        EXPECT_EQ(measured, (std::set<int>{CLOSE, LABEL, DELETE_SELECTED, DELETE_ALL, FINISH}))
             << testing::PrintToString(lines);
         // the dialog grew with the resolution, and holds what it shows
-        const Control& close = d.Get(1000);
+        const Control& close = d.Get(CLOSE);
         if (c.dpi == 96 && !*c.locale)
             closeWidthAt96 = close.w;
         else if (!*c.locale)
@@ -87,7 +87,7 @@ TEST(Dpi, NoTextClippedAt96To192AndInCodePage932)
         Screenshot(name);
 
         ASSERT_TRUE(driver.Release(box.Win("app\\held.txt")));
-        ASSERT_TRUE(driver.Click(Title(), 1000));
+        ASSERT_TRUE(driver.Click(Title(), CLOSE));
         EXPECT_EQ(driver.Wait(), 0);
     }
 }

@@ -11,8 +11,6 @@
 
 using namespace e2e;
 
-enum { CLOSE = 1000, LABEL = 1001, LEFTOVER = 1002, DELETE_SELECTED = 1003, DELETE_ALL = 1004,
-       STATUS = 1005, FINISH = 1006 };
 
 // Runs the removal stage on the entries and waits until the work is done
 // (a button to end the dialog is enabled), answering questions by answers.

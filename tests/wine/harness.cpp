@@ -540,7 +540,7 @@ DialogState WaitDone(Driver& driver, const std::string& title, int ms)
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (std::chrono::steady_clock::now() < end) {
         d = driver.Dump(title);
-        if (d.Get(1006).enabled || d.Get(1000).enabled)
+        if (d.Get(FINISH).enabled || d.Get(CLOSE).enabled)
             return d;
         usleep(100000);
     }

@@ -6,7 +6,20 @@
 #include <string>
 #include <vector>
 
+#include "resource.h"
+
 namespace e2e {
+
+// The progress dialog's controls, as the program's resources number them.
+enum {
+    CLOSE = IDC_CLOSE,
+    LABEL = IDC_LEFTOVER_LABEL,
+    LEFTOVER = IDC_LEFTOVER_LIST,
+    DELETE_SELECTED = IDC_DELETE_SELECTED,
+    DELETE_ALL = IDC_DELETE_ALL,
+    STATUS = IDC_STATUS_LIST,
+    FINISH = IDC_FINISH,
+};
 
 // Which build of the program a test runs: the shipped 32-bit program, or the
 // 64-bit twin where the kernel cannot run 32-bit code (it is then emulated,

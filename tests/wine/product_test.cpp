@@ -14,7 +14,6 @@
 using namespace e2e;
 namespace fs = std::filesystem;
 
-enum { CLOSE = 1000, LEFTOVER = 1002, DELETE_ALL = 1004, STATUS = 1005 };
 
 static std::string ReadSource(const std::string& relative)
 {

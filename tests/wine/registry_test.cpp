@@ -9,7 +9,6 @@
 
 using namespace e2e;
 
-enum { CLOSE = 1000, LEFTOVER = 1002, STATUS = 1005, FINISH = 1006 };
 
 static const std::string kShared =
     "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";

@@ -80,7 +80,7 @@ TEST(Run, LibraryCallsAndProgramsBeforeTheDialog)
     DialogState d = WaitDone(driver, Title());
     EXPECT_EQ(Lines(box.Read("tmp\\record.txt")), expected);
     // the program went on to the end after the call that left its arguments
-    EXPECT_EQ(d.items[1005].back(), "Uninstall program: " + program);
-    ASSERT_TRUE(driver.Click(Title(), 1006));
+    EXPECT_EQ(d.items[STATUS].back(), "Uninstall program: " + program);
+    ASSERT_TRUE(driver.Click(Title(), FINISH));
     EXPECT_EQ(driver.Wait(), 0);
 }

@@ -39,11 +39,11 @@ static void RunLauncherToTheEnd(const Sandbox& box, Driver& driver, const std::s
     ASSERT_TRUE(driver.WaitWindow(Title(), 60000 * slow));
     DialogState dialog = WaitDone(driver, Title(), 60000 * slow);
     ASSERT_TRUE(dialog.ok);
-    ASSERT_FALSE(dialog.items[1005].empty());
-    EXPECT_EQ(dialog.items[1005].back(), "Uninstall program: " + copy);
+    ASSERT_FALSE(dialog.items[STATUS].empty());
+    EXPECT_EQ(dialog.items[STATUS].back(), "Uninstall program: " + copy);
     // the copy read the log given on its command line and did its work
     EXPECT_FALSE(box.Exists("app\\data.txt"));
-    ASSERT_TRUE(driver.Click(Title(), 1006));
+    ASSERT_TRUE(driver.Click(Title(), FINISH));
     EXPECT_EQ(driver.WaitFound(60000 * slow), 0);
 }
 
@@ -182,7 +182,7 @@ TEST(Launcher, CurrentFolderIsTheTempFolderSoTheCopyGoesToDriveC)
     ASSERT_TRUE(driver.Find("c:\\cwdtest.exe"));
     ASSERT_TRUE(driver.WaitWindow(Title()));
     WaitDone(driver, Title());
-    ASSERT_TRUE(driver.Click(Title(), 1006));
+    ASSERT_TRUE(driver.Click(Title(), FINISH));
     EXPECT_EQ(driver.WaitFound(), 0);
     std::filesystem::remove(rootCopy);
 }

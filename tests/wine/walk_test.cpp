@@ -17,7 +17,6 @@
 using namespace e2e;
 namespace fs = std::filesystem;
 
-enum { CLOSE = 1000, LEFTOVER = 1002, DELETE_ALL = 1004 };
 
 static std::string Cp932(const std::string& utf8)
 {

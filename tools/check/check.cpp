@@ -18,6 +18,7 @@
 
 #include "actions/guard.h"
 #include "actions/match.h"
+#include "actions/plan.h"
 #include "actions/shared.h"
 #include "common/globals.h"
 #include "common/nameset.h"
@@ -435,6 +436,16 @@ static void CheckFields(const Action& a)
 
 // P and U: wildcards where the program refuses them, and folders the
 // protected-folder guard refuses. Returns why nothing happens, or empty.
+// True when the guard refuses the folder, as the program judges it.
+static bool IsGuarded(const char* folder)
+{
+    char canonical[PATH_BUFFER];
+    if (!CanonicalPath(folder, canonical, sizeof canonical))
+        return false;
+    LoadProtected(canonical);
+    return IsProtectedCanonical(canonical);
+}
+
 static std::string CheckPaths(const Action& a)
 {
     if (a.letter != 'P' && a.letter != 'U')
@@ -444,38 +455,53 @@ static std::string CheckPaths(const Action& a)
     CopyText(dir, path.c_str(), sizeof dir);
     StripLastComponent(dir);
     LastComponent(path.c_str(), name, sizeof name);
-    FilePattern pattern;
-    ParsePattern(name, &pattern);
     if (TextLength(dir) == 2 && dir[1] == ':')
         AppendText(dir, "\\", sizeof dir);
-    bool wildcard = pattern.wildcard || HasSystemWildcard(name);
     if (!IsFullPath(path)) {
         Warn(a.line, "relative-path",
              path + " is not a full path: it is taken relative to the temporary folder the "
                     "removal runs in");
         return "";
     }
-    if (wildcard && TextLength(dir) <= 3) {
+    // The program's own plan: the pattern, the folder a pattern lists as the
+    // guard judges it, and for a U entry the folder it walks.
+    int mode = ParseNumber(Field(a.rest, 1).c_str()) & CODE_MASK;
+    unsigned traits = PatternTraitsA(name);
+    unsigned where = TextLength(dir) <= 3 ? PLAN_IN_ROOT : 0;
+    if ((traits & PATTERN_SYSTEM) && IsGuarded(dir))
+        where |= PLAN_IN_GUARDED;
+    int plan = PlanFound(a.letter, mode, where, traits);
+    if (plan < PLAN_REFUSED_DAMAGED && a.letter == 'U' && !(traits & PATTERN_SYSTEM) &&
+        IsGuarded(path.c_str()))
+        plan = PLAN_GUARDED_FOLDER;
+    switch (plan) {
+    case PLAN_REFUSED_DAMAGED:
+        Warn(a.line, "damaged-pattern",
+             name + std::string(" holds '<', '>' or '\"', the system's other wildcards: the "
+                                "entry is taken as damaged and does nothing"));
+        return "refused: damaged pattern";
+    case PLAN_REFUSED_ROOT:
         Warn(a.line, "root-wildcard",
              "wildcard in a drive's root: " + path + " is refused and the entry does nothing");
         return "refused: wildcard in a drive's root";
+    case PLAN_REFUSED_GUARDED:
+    case PLAN_GUARDED_FOLDER: {
+        char canonical[PATH_BUFFER];
+        CanonicalPath(plan == PLAN_GUARDED_FOLDER ? path.c_str() : dir, canonical,
+                      sizeof canonical);
+        Warn(a.line, "protected-folder",
+             Format("%s is a protected folder (the system's or a user's, a folder of the "
+                    "system's trees or directly inside a profile), or holds one: the guard "
+                    "refuses it and the entry removes nothing there%s",
+                    canonical,
+                    a.letter == 'P' ? " (a P pattern there needs three plain characters "
+                                      "before its first wildcard)"
+                                    : ""));
+        return "refused: protected folder";
     }
-    // the guard judges the folder a pattern lists, and the folder a U entry
-    // walks; a P entry naming one file is not judged
-    if (a.letter != 'U' && !wildcard)
+    default:
         return "";
-    std::string folder = wildcard ? std::string(dir) : path;
-    char canonical[PATH_BUFFER];
-    if (!CanonicalPath(folder.c_str(), canonical, sizeof canonical))
-        return "";
-    LoadProtected(canonical);
-    if (!IsProtectedCanonical(canonical))
-        return "";
-    Warn(a.line, "protected-folder",
-         Format("%s is a protected folder (the system's or a user's, a folder of the system's "
-                "trees or directly inside a profile), or holds one: the guard refuses it and the "
-                "entry removes nothing there", canonical));
-    return "refused: protected folder";
+    }
 }
 
 // J and M: the keys and sections the guard keeps whole. Returns why nothing
@@ -486,7 +512,7 @@ static std::string CheckKeys(const Action& a)
         "", "is the root key itself (an empty subkey)", "is a first-level key of its hive",
         "is a key where many programs keep values", "is one of the system's file classes"};
     if (a.letter == 'J' && Separators(a.rest) >= 2 && Field(a.rest, 2).empty()) {
-        int code = ParseNumber(Field(a.rest, 0).c_str()) & 0xFF;
+        int code = ParseNumber(Field(a.rest, 0).c_str()) & CODE_MASK;
         int reason = RootName(code) ? SharedKeyReason(code, Field(a.rest, 1).c_str()) : 0;
         if (!reason)
             return "";
