@@ -8,4 +8,3 @@ char g_programFolder[PATH_BUFFER];
 char g_tempDir[PATH_BUFFER];
 char g_windowsDir[PATH_BUFFER];
 char g_logPath[PATH_BUFFER];
-char g_scratchPath[SCRATCH_BUFFER];

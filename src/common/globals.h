@@ -12,4 +12,3 @@ extern char g_programFolder[PATH_BUFFER];
 extern char g_tempDir[PATH_BUFFER];         // without trailing backslash
 extern char g_windowsDir[PATH_BUFFER];
 extern char g_logPath[PATH_BUFFER];
-extern char g_scratchPath[SCRATCH_BUFFER];  // shared work buffer, used in turn
