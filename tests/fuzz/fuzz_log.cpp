@@ -198,8 +198,9 @@ static void CheckMessages()
     ShowMessage(MSG_QUESTION, GetMessageText(MSGID_CONFIRM), g_productTitle);
     ShowMessage(MSG_QUESTION, GetMessageText(MSGID_COPY_FAILED), g_programPath, kLogPath);
     const char* program[1] = {g_programPath};
-    FormatText(g_scratchPath, sizeof g_scratchPath, GetMessageText(MSGID_DONE), program, 1);
-    CHECK(strlen(g_scratchPath) < sizeof g_scratchPath);
+    static char done[SCRATCH_BUFFER];  // as the dialog formats the last status line
+    FormatText(done, sizeof done, GetMessageText(MSGID_DONE), program, 1);
+    CHECK(strlen(done) < sizeof done);
 }
 
 static void Load(const uint8_t* data, size_t size, bool removal, DWORD claimed)
