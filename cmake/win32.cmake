@@ -17,10 +17,11 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(SIZE_FLAGS -mpreferred-stack-boundary=2 -fomit-frame-pointer)
 endif()
 
-# Data is aligned only as the ABI asks (GCC puts larger arrays on 32
-# bytes), so that the texts and tables lie without gaps.
+# -Oz picks the shorter encoding also where it is slower. Data is aligned
+# only as the ABI asks (GCC puts larger arrays on 32 bytes), so that the
+# texts and tables lie without gaps.
 set(FREESTANDING_FLAGS ${SIZE_FLAGS}
-    -Os -fno-exceptions -fno-rtti -fno-threadsafe-statics -fno-asynchronous-unwind-tables
+    -Oz -fno-exceptions -fno-rtti -fno-threadsafe-statics -fno-asynchronous-unwind-tables
     -fno-unwind-tables -fno-stack-protector -fno-builtin -ffreestanding -mno-stack-arg-probe
     -fno-tree-loop-distribute-patterns -fno-ident -ffunction-sections -malign-data=abi
     -Wall -Wextra -Wno-unused-parameter)
@@ -61,6 +62,9 @@ target_link_options(unins_linked PRIVATE
     "SHELL:-Xlinker --stack -Xlinker 0x100000,0x100000")
 target_link_libraries(unins_linked PRIVATE unins_core
     kernel32 user32 gdi32 advapi32 shell32 gcc)
+# Optimised as one whole at the link: calls across files are inlined or
+# folded like calls within one, and what no caller reaches goes.
+set_target_properties(unins_core unins_linked PROPERTIES INTERPROCEDURAL_OPTIMIZATION ON)
 set_target_properties(unins_linked PROPERTIES OUTPUT_NAME unins_linked
     LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/unins.ld)
 
