@@ -50,7 +50,4 @@ bool IsFolderRefusedW(const WCHAR* path);
 // its spelling leads into a protected folder that it does not name (a
 // folder swapped for a link since the file was listed).
 bool IsFileRefusedW(const WCHAR* path);
-// The same for ANSI paths in the system's code page.
-bool IsFolderRefused(const char* folder);
-bool IsFileRefused(const char* path);
 #endif

@@ -352,20 +352,3 @@ bool IsFileRefusedW(const WCHAR* path)
     length = GetLongPathNameW(s_text, s_text, WIDE_PATH);
     return !length || length >= WIDE_PATH || lstrcmpiW(Plain(s_text), Plain(s_path)) != 0;
 }
-
-static const WCHAR* Wide(const char* path)
-{
-    if (!MultiByteToWideChar(CP_ACP, 0, path, -1, s_text, WIDE_PATH))
-        s_text[0] = 0;
-    return s_text;
-}
-
-bool IsFolderRefused(const char* folder)
-{
-    return IsFolderRefusedW(Wide(folder));
-}
-
-bool IsFileRefused(const char* path)
-{
-    return IsFileRefusedW(Wide(path));
-}

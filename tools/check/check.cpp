@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "actions/guard.h"
-#include "actions/match.h"
 #include "actions/plan.h"
 #include "actions/shared.h"
 #include "common/globals.h"
@@ -198,11 +197,6 @@ static bool IsFullPath(const std::string& path)
            (path.size() >= 2 && path[0] == '\\' && path[1] == '\\');
 }
 
-static bool HasSystemWildcard(const char* name)
-{
-    return strchr(name, '*') || strchr(name, '?');
-}
-
 // ---- what each entry does ----
 
 static const char* RootName(int code)
@@ -291,9 +285,7 @@ static bool IsPattern(const std::string& path)
 {
     char name[PATH_BUFFER];
     LastComponent(path.c_str(), name, sizeof name);
-    FilePattern pattern;
-    ParsePattern(name, &pattern);
-    return pattern.wildcard || HasSystemWildcard(name);
+    return (PatternTraitsA(name) & PATTERN_SYSTEM) != 0;  // ours start with '*' too
 }
 
 static std::string DescribeTree(const Action& a)
