@@ -73,6 +73,11 @@ Build SuiteBuild()
     return Build(build);
 }
 
+std::string ProgramSystem32(Build build)
+{
+    return build == Build::Shipped32 ? "C:\\windows\\syswow64" : "C:\\windows\\system32";
+}
+
 bool Emulated(Build build)
 {
     return build == Build::Shipped32 && SuiteBuild() == Build::Twin64;

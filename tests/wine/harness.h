@@ -36,6 +36,12 @@ bool Emulated(Build build);
 // without it no 32-bit program can run here at all.
 bool Wine32Installed();
 
+// Where the folder that the program under test calls System32 lies in the
+// 64-bit prefix: SysWOW64 for the 32-bit program (file-system redirection),
+// System32 for the 64-bit twin. C:\windows\system32 itself is the 64-bit
+// side, which a 32-bit program reaches only as Sysnative.
+std::string ProgramSystem32(Build build = SuiteBuild());
+
 std::string WineDir();
 std::string Display();
 // C:\... path in the prefix <-> Linux path.
