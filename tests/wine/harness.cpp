@@ -39,6 +39,14 @@ std::string Display()
     return display;
 }
 
+std::string LdPreload()
+{
+    std::ifstream file(WineDir() + "/ld-preload");
+    std::string preload;
+    std::getline(file, preload);
+    return preload;
+}
+
 std::string HostPath(const std::string& windowsPath)
 {
     std::string path = WineDir() + "/prefix/drive_c/";
@@ -153,7 +161,8 @@ static std::vector<std::string> WineEnvironment(const std::string& locale = "")
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         std::string s = *e;
-        if (s.rfind("WINE", 0) == 0 || s.rfind("DISPLAY=", 0) == 0 || s.rfind("HOME=", 0) == 0)
+        if (s.rfind("WINE", 0) == 0 || s.rfind("DISPLAY=", 0) == 0 || s.rfind("HOME=", 0) == 0 ||
+            s.rfind("LD_PRELOAD=", 0) == 0)
             continue;
         if (!locale.empty() && (s.rfind("LANG=", 0) == 0 || s.rfind("LC_", 0) == 0))
             continue;
@@ -170,6 +179,9 @@ static std::vector<std::string> WineEnvironment(const std::string& locale = "")
     env.push_back("WINEDEBUG=-all");
     env.push_back("WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d");
     env.push_back("DISPLAY=" + Display());
+    std::string preload = LdPreload();
+    if (!preload.empty())
+        env.push_back("LD_PRELOAD=" + preload);
     return env;
 }
 

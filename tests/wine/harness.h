@@ -44,6 +44,9 @@ std::string ProgramSystem32(Build build = SuiteBuild());
 
 std::string WineDir();
 std::string Display();
+// The LD_PRELOAD that Wine's processes need here (scripts/wine-env: 32-bit
+// code emulated by qemu), or "".
+std::string LdPreload();
 // C:\... path in the prefix <-> Linux path.
 std::string HostPath(const std::string& windowsPath);
 // Every file and folder under a host folder, relative, with '/' separators
