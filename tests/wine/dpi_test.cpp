@@ -55,7 +55,7 @@ TEST(Dpi, NoTextClippedAt96To192AndInCodePage932)
         ASSERT_TRUE(d.Get(DELETE_SELECTED).visible);
         // the program imports no COMCTL32: only its manifest makes the
         // dialog's controls the common controls 6 versions
-        auto modules = driver.Call({"modules"});
+        auto modules = HostMappedFiles(box.Host("app\\unins.exe"));
         EXPECT_TRUE(std::any_of(modules.begin(), modules.end(), [](const std::string& m) {
             return strcasecmp(m.c_str(), "comctl32.dll") == 0;
         })) << testing::PrintToString(modules);

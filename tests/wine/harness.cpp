@@ -96,6 +96,29 @@ bool Wine32Installed()
     return access(kWine32, X_OK) == 0;
 }
 
+std::set<std::string> HostMappedFiles(const std::string& image)
+{
+    std::error_code error;
+    std::string wanted = fs::weakly_canonical(image, error).string();
+    for (auto& process : fs::directory_iterator("/proc", error)) {
+        std::ifstream maps(process.path() / "maps");
+        std::set<std::string> files;
+        bool found = false;
+        std::string line;
+        while (std::getline(maps, line)) {
+            size_t slash = line.find('/');
+            if (slash == std::string::npos)
+                continue;
+            std::string path = line.substr(slash);
+            found |= path == wanted;
+            files.insert(fs::path(path).filename().string());
+        }
+        if (found)
+            return files;
+    }
+    return {};
+}
+
 std::string SealFault(const std::string& prefix)
 {
     std::error_code error;

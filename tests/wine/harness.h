@@ -56,6 +56,12 @@ std::string ProgramFile(Build build);
 // A test fixture (tests/fixtures) of the build's bitness.
 std::string FixtureFile(Build build, const std::string& name);
 
+// The base names of the files mapped by the running process whose image is
+// the host file image: its libraries, read from /proc as the host sees the
+// process (Wine cannot list a 32-bit process's modules from another one
+// in a 64-bit prefix). Empty when no such process runs.
+std::set<std::string> HostMappedFiles(const std::string& image);
+
 // Why the prefix could reach the host (a link from drive_c out of it, a
 // drive other than C:), or empty when it is sealed.
 std::string SealFault(const std::string& prefix);
