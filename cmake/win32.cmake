@@ -23,7 +23,7 @@ endif()
 set(FREESTANDING_FLAGS ${SIZE_FLAGS}
     -Oz -fno-exceptions -fno-rtti -fno-threadsafe-statics -fno-asynchronous-unwind-tables
     -fno-unwind-tables -fno-stack-protector -fno-builtin -ffreestanding -mno-stack-arg-probe
-    -fno-tree-loop-distribute-patterns -fno-ident -ffunction-sections -malign-data=abi
+    -fno-tree-loop-distribute-patterns -fno-ident -ffunction-sections -malign-data=abi -fno-jump-tables
     -Wall -Wextra -Wno-unused-parameter)
 
 add_library(unins_core STATIC ${CORE_SOURCES} src/common/platform_win32.cpp)
@@ -58,7 +58,7 @@ target_compile_options(unins_linked PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${FREESTAN
 target_link_options(unins_linked PRIVATE
     -nostdlib -s -Wl,--entry,${ENTRY_SYMBOL} -Wl,--subsystem,windows
     -Wl,-T,${CMAKE_SOURCE_DIR}/cmake/unins.ld
-    -Wl,--gc-sections -Wl,--disable-dynamicbase -Wl,--disable-reloc-section
+    -Wl,--gc-sections -Wl,--dynamicbase -Wl,--nxcompat -Wl,--tsaware
     "SHELL:-Xlinker --stack -Xlinker 0x100000,0x100000")
 target_link_libraries(unins_linked PRIVATE unins_core
     kernel32 user32 gdi32 advapi32 shell32 gcc)
