@@ -85,9 +85,7 @@ struct Image {
     std::vector<uint32_t> Fixups(bool* ok) const
     {
         std::vector<uint32_t> out;
-        *ok = !DirSize(DIR_RELOC);  // code that holds no address needs none
-        if (*ok)
-            return out;
+        *ok = false;
         size_t at = Offset(DirAddress(DIR_RELOC), DirSize(DIR_RELOC));
         if (!at)
             return out;
@@ -202,13 +200,19 @@ TEST(Delivered, HeadersSectionsAndRelocations)
     EXPECT_EQ(image.U32(image.optional + 64), image.Checksum()) << "the stored checksum";
 }
 
-// Runs a copy of the program moved to a base where every process already
-// has something mapped: the loader must apply the relocations, and a place
-// the table left out would still point at the old base.
+// Runs a copy of the shipped program moved to a base where every process
+// already has something mapped: the loader must apply the relocations, and a
+// place the table left out would still point at the old base. (The 64-bit
+// twin addresses its data relative to its code and has no relocations: a
+// loader cannot move it, and it is not shipped.)
 TEST(Relocated, ProgramLoadedAwayFromItsBaseRemovesTheLog)
 {
-    Sandbox box;
+    if (!Wine32Installed())
+        GTEST_SKIP() << "32-bit Wine is not installed on this machine (scripts/setup could not "
+                        "install it)";
+    Sandbox box(Build::Shipped32);
     Driver driver;
+    const int slow = Emulated(box.build) ? 15 : 1;
     std::string program = box.InstallProgram(StandardLog("P0," + box.Win("app\\data.txt") + ",0\r\n"));
     box.Write("app\\data.txt", "data");
 
@@ -218,11 +222,7 @@ TEST(Relocated, ProgramLoadedAwayFromItsBaseRemovesTheLog)
     Image image(ReadHostFile(box.Host("app\\unins.exe")));
     bool ok;
     std::vector<uint32_t> fixups = image.Fixups(&ok);
-    ASSERT_TRUE(ok);
-    // 32-bit code addresses its data absolutely; 64-bit code relative to
-    // itself, and the twin may need no relocation at all
-    if (!image.wide)
-        ASSERT_FALSE(fixups.empty());
+    ASSERT_TRUE(ok && !fixups.empty());
     uint64_t delta = occupied - image.Base();
     for (uint32_t at : fixups) {
         size_t offset = image.Offset(at, image.wide ? 8 : 4);
@@ -236,19 +236,21 @@ TEST(Relocated, ProgramLoadedAwayFromItsBaseRemovesTheLog)
     box.Write("app\\unins.exe", image.bytes);
 
     box.UseTemp(driver);
-    ASSERT_TRUE(driver.Start("\"" + program + "\" \"" + box.Win("app\\uninstal.ini") + "\"",
-                             box.Win("app")));
-    ASSERT_TRUE(driver.WaitWindow(Title()));
+    auto started = driver.Call(
+        {"start", "\"" + program + "\" \"" + box.Win("app\\uninstal.ini") + "\"", box.Win("app")},
+        120 * slow);
+    ASSERT_EQ(started.back().substr(0, 3), "ok\t") << started.back();
+    ASSERT_TRUE(driver.WaitWindow(Title(), 60000 * slow));
     auto loaded = driver.Call({"imagebase"});
     ASSERT_EQ(loaded.back().substr(0, 3), "ok\t");
     uint64_t at = std::stoull(loaded.back().substr(3), nullptr, 16);
     EXPECT_NE(at, occupied) << "not moved: the test proves nothing";
-    DialogState dialog = WaitDone(driver, Title());
+    DialogState dialog = WaitDone(driver, Title(), 60000 * slow);
     ASSERT_TRUE(dialog.ok);
     EXPECT_EQ(dialog.items[STATUS].back(), "Uninstall program: " + program);
     EXPECT_FALSE(box.Exists("app\\data.txt"));
     ASSERT_TRUE(driver.Click(Title(), FINISH));
-    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_EQ(driver.Wait(60000 * slow), 0);
 }
 
 // An installer author names the log, then signs: the signature follows the
