@@ -68,6 +68,23 @@ set_target_properties(unins_core unins_linked PROPERTIES INTERPROCEDURAL_OPTIMIZ
 set_target_properties(unins_linked PROPERTIES OUTPUT_NAME unins_linked
     LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/unins.ld)
 
+# The same program linked for another base, for the test that applies the
+# relocation table to the delivered file and must get this image: a place
+# the table left out would differ. The 64-bit twin addresses its data
+# relative to its code and has no table.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    add_executable(unins_moved WIN32 ${PROGRAM_SOURCES})
+    target_include_directories(unins_moved PRIVATE src res)
+    target_compile_options(unins_moved PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${FREESTANDING_FLAGS}>)
+    get_target_property(LINK_FLAGS_OF_PROGRAM unins_linked LINK_OPTIONS)
+    target_link_options(unins_moved PRIVATE ${LINK_FLAGS_OF_PROGRAM}
+        -Wl,--image-base,0x10000000)
+    target_link_libraries(unins_moved PRIVATE unins_core
+        kernel32 user32 gdi32 advapi32 shell32 gcc)
+    set_target_properties(unins_moved PROPERTIES INTERPROCEDURAL_OPTIMIZATION ON
+        LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/unins.ld)
+endif()
+
 # The delivered file is the linked image followed by the 26-byte trailer
 # naming the log: "uninstal.ini" NUL "uninstal.ini" NUL.
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/unins.exe

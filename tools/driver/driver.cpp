@@ -502,19 +502,6 @@ static void CmdModules()
     Reply(out + "ok");
 }
 
-// imagebase: where the program image of that process was loaded, in hex.
-static void CmdImageBase()
-{
-    HANDLE process = s_found ? s_found : s_started;
-    HMODULE modules[1];
-    DWORD bytes = 0;
-    if (!process || !K32EnumProcessModules(process, modules, sizeof modules, &bytes) || !bytes)
-        return Reply("error\tno modules");
-    char base[32];
-    wsprintfA(base, "%p", (void*)modules[0]);
-    Reply(std::string("ok\t") + base);
-}
-
 static bool SameFile(const char* a, const char* b)
 {
     char x[MAX_PATH], y[MAX_PATH];
@@ -781,8 +768,6 @@ int main()
             CmdMemory();
         else if (c == "modules")
             CmdModules();
-        else if (c == "imagebase")
-            CmdImageBase();
         else if (c == "wait")
             WaitExit(s_started, f.size() > 1 ? atoi(f[1].c_str()) : 30000);
         else if (c == "find")
