@@ -19,7 +19,8 @@ endif()
 
 # -Oz picks the shorter encoding also where it is slower. Data is aligned
 # only as the ABI asks (GCC puts larger arrays on 32 bytes), so that the
-# texts and tables lie without gaps.
+# texts and tables lie without gaps. No jump tables: each of their entries
+# is an absolute address, one relocation a case.
 set(FREESTANDING_FLAGS ${SIZE_FLAGS}
     -Oz -fno-exceptions -fno-rtti -fno-threadsafe-statics -fno-asynchronous-unwind-tables
     -fno-unwind-tables -fno-stack-protector -fno-builtin -ffreestanding -mno-stack-arg-probe
@@ -53,8 +54,11 @@ add_executable(unins_linked WIN32 ${PROGRAM_SOURCES})
 target_include_directories(unins_linked PRIVATE src res)
 target_compile_options(unins_linked PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${FREESTANDING_FLAGS}>)
 # The stack is committed whole so that no frame needs a probe routine.
-# An executable loads at its own base: it needs no relocation table.
-# unins.ld lays the image out in four sections.
+# The image carries its relocation table, so that Windows can load it at a
+# random base (and exploit protection that refuses stripped images starts
+# it); it keeps its data from being executed, and it is terminal-server
+# aware (README: What Windows sees). unins.ld lays the image out in five
+# sections.
 target_link_options(unins_linked PRIVATE
     -nostdlib -s -Wl,--entry,${ENTRY_SYMBOL} -Wl,--subsystem,windows
     -Wl,-T,${CMAKE_SOURCE_DIR}/cmake/unins.ld
