@@ -19,3 +19,9 @@ bool ParseCommandLine(const char* commandLine, const char* programPath,
 // the NUL-terminated text that ends in the last byte. Byte 254 being NUL, or
 // a last byte that is not NUL, gives "uninstal.ini".
 void LogNameFromTrailer(const char* block, char* name, int nameSize);
+
+// Where the trailer ends in a program file of fileSize bytes whose headers
+// begin at image (the file's first bytes, or the module as loaded): at the
+// certificate table that signing appends, when the security directory names
+// one within the file, else at the file's end.
+unsigned TrailerEnd(const unsigned char* image, unsigned fileSize);
