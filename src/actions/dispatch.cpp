@@ -19,5 +19,6 @@ void RunActions()
         }
         RunEntry(g_cursor->text[0]);
         ++g_cursor;
+        TakeMessages(0);
     }
 }

@@ -580,8 +580,11 @@ DialogState WaitDone(Driver& driver, const std::string& title, int ms)
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (std::chrono::steady_clock::now() < end) {
         d = driver.Dump(title);
+        // The dialog answers while it works, so this dump may have caught
+        // the end layout half made; the next one is read when the work has
+        // returned, as the dialog answers nothing while it lays itself out.
         if (d.Get(FINISH).enabled || d.Get(CLOSE).enabled)
-            return d;
+            return driver.Dump(title);
         usleep(100000);
     }
     ADD_FAILURE() << "the dialog did not finish its work";
