@@ -19,3 +19,14 @@ bool ParseCommandLine(const char* commandLine, const char* programPath,
 // the NUL-terminated text that ends in the last byte. Byte 254 being NUL, or
 // a last byte that is not NUL, gives "uninstal.ini".
 void LogNameFromTrailer(const char* block, char* name, int nameSize);
+
+// Takes the program's folder and the current folder out of the library
+// search of this process; to be called before anything can load a library.
+// Sets g_libraryFlags.
+void LockLibrarySearch();
+
+// Makes a new folder of the program's own in the temporary folder, named
+// from the system's random source, into folder (PATH_BUFFER bytes). An
+// elevated program's folder is writable only by Administrators and SYSTEM.
+// False when none could be made; folder then holds the last name tried.
+bool MakeCopyFolder(char* folder);
