@@ -33,6 +33,8 @@ target_compile_options(unins_core PRIVATE ${FREESTANDING_FLAGS})
 
 set(PROGRAM_SOURCES
     src/startup/main.cpp
+    src/startup/search.cpp
+    src/startup/copyfolder.cpp
     src/actions/handlers.cpp
     src/actions/remove.cpp
     src/actions/registry.cpp

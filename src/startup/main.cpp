@@ -1,10 +1,11 @@
 // The entry point and the two stages of a run.
 //
 // Launcher stage (no argument): find the log named by the program file's
-// trailer, ask, copy this program into the temporary directory and start the
-// copy with the log's full path. Removal stage (the log path as argument):
-// load and order the log, run the entries that come before the progress
-// dialog, then open the dialog, which runs the rest.
+// trailer, ask, copy this program into a new folder of its own in the
+// temporary directory and start the copy with the log's full path. Removal
+// stage (the log path as argument): load and order the log, run the entries
+// that come before the progress dialog, then open the dialog, which runs the
+// rest.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -55,12 +56,19 @@ static void FindLauncherLog()
     CloseHandle(file);
 }
 
-// Copies the program into the temporary directory and starts the copy with
-// the log path. Failures end the process.
+// Copies the program into a new folder of its own in the temporary
+// directory, keeping its file name, and starts the copy with the log path.
+// Failures end the process.
 static void StartRemovalCopy()
 {
-    if (!CopyFileA(g_programPath, s_copyPath, FALSE))
+    bool made = MakeCopyFolder(g_copyFolder);
+    JoinPath(s_copyPath, g_copyFolder, g_programPath + TextLength(g_programFolder),
+             sizeof s_copyPath);
+    if (!made || !CopyFileA(g_programPath, s_copyPath, TRUE)) {
+        if (made)
+            RemoveDirectoryA(g_copyFolder);
         ShowMessage(MSG_FATAL, GetMessageText(MSGID_COPY_FAILED), g_programPath, s_copyPath);
+    }
 
     // Both paths are quoted: a temporary directory with a space in its path
     // would otherwise cut the copy's name short.
@@ -73,20 +81,28 @@ static void StartRemovalCopy()
 
 static void RunLauncherStage()
 {
-    // The copy's path is known before the question, so that the change
-    // notification below names it whatever the answer.
-    JoinPath(s_copyPath, g_tempDir, g_programPath + TextLength(g_programFolder),
-             sizeof s_copyPath);
     if (ShowMessage(MSG_QUESTION, GetMessageText(MSGID_CONFIRM), g_productTitle) == IDYES)
         StartRemovalCopy();
 
-    SHChangeNotify(SHCNE_DELETE, SHCNF_PATHA, s_copyPath, 0);
+    // the copy that was started, if any
+    if (s_copyPath[0])
+        SHChangeNotify(SHCNE_DELETE, SHCNF_PATHA, s_copyPath, 0);
     SHChangeNotify(SHCNE_RMDIR, SHCNF_PATHA, g_programFolder, 0);
     SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHA | SHCNF_FLUSH, g_programFolder, 0);
 }
 
 static void RunRemovalStage()
 {
+    // A copy the launcher made lies in a folder of its own directly in the
+    // temporary directory; the folder goes with the copy at the restart.
+    char parent[PATH_BUFFER], temp[PATH_BUFFER];
+    CopyText(parent, g_programFolder, sizeof parent);
+    StripLastComponent(parent);
+    CopyText(temp, g_tempDir, sizeof temp);
+    CutTrailingBackslash(temp);
+    if (SameText(parent, temp))
+        CopyText(g_copyFolder, g_programFolder, sizeof g_copyFolder);
+
     SetCurrentDirectoryA(g_tempDir);
     LoadProtectedFolders();  // before any entry can change what they are
     ResetCursor();
@@ -96,6 +112,7 @@ static void RunRemovalStage()
 
 extern "C" void WINAPI ProgramStart()
 {
+    LockLibrarySearch();
     s_module = GetModuleHandleA(0);
 
     if (InterlockedIncrement(&g_instanceCount) != 0) {

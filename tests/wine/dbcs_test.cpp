@@ -85,7 +85,9 @@ TEST(DoubleByte, JapaneseApplicationRemovedInCodePage932)
     ASSERT_TRUE(driver.WaitBox().found);
     ASSERT_TRUE(driver.Answer(YES));
     EXPECT_EQ(driver.Wait(), 0);
-    const std::string copy = temp + "\\unins.exe";
+    const std::vector<std::string> copies = CopiesIn(temp);
+    ASSERT_EQ(copies.size(), 1u);
+    const std::string copy = copies[0];
     ASSERT_TRUE(driver.Find(Cp932(copy)));
     DialogState d = WaitDone(driver, Title());
 

@@ -185,6 +185,11 @@ std::string StandardLog(const std::string& extra = "");
 // Saves a PNG of the whole display under build/host/screenshots/.
 std::string Screenshot(const std::string& name);
 
+// The removal copies named name that launchers made in a temporary folder
+// (a C:\ path): name in each folder of it named by 16 hexadecimal digits,
+// as C:\ paths, sorted.
+std::vector<std::string> CopiesIn(const std::string& temp, const std::string& name = "unins.exe");
+
 // Carries out pending restart-time renames and deletions in the prefix.
 void RestartWine();
 

@@ -70,7 +70,9 @@ TEST(Product, SampleApplicationUninstalledFromTheLauncher)
     EXPECT_EQ(question.text, "Do you want to remove " + Product() + " and all of its components?");
     ASSERT_TRUE(driver.Answer(YES));
     EXPECT_EQ(driver.Wait(), 0);
-    std::string copy = box.Win("tmp\\unins.exe");
+    std::vector<std::string> copies = CopiesIn(box.Win("tmp"));
+    ASSERT_EQ(copies.size(), 1u);
+    std::string copy = copies[0];
     ASSERT_TRUE(driver.Find(copy));
     Box license = driver.WaitBox();
     EXPECT_EQ(license.text, "Delete " + app + "\\license.txt?");
