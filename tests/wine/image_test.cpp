@@ -293,8 +293,11 @@ TEST(Signed, ProgramWithItsOwnLogNameAsksCopiesAndRemoves)
     ASSERT_TRUE(driver.Answer(YES));
     EXPECT_EQ(driver.Wait(60000 * slow), 0);
 
-    std::string copy = box.Win("tmp\\unins.exe");
-    EXPECT_EQ(box.Read("tmp\\unins.exe"), image.bytes) << "the copy is not the signed file";
+    std::vector<std::string> copies = CopiesIn(box.Win("tmp"));
+    ASSERT_EQ(copies.size(), 1u);
+    std::string copy = copies[0];
+    EXPECT_EQ(box.Read(copy.substr(box.Win().size() + 1)), image.bytes)
+        << "the copy is not the signed file";
     ASSERT_TRUE(driver.Find(copy, 60000 * slow));
     ASSERT_TRUE(driver.WaitWindow(Title(), 60000 * slow));
     DialogState dialog = WaitDone(driver, Title(), 60000 * slow);
