@@ -1,6 +1,72 @@
-#include "actions/shared.h"
+// The guard's rules, one table for the program and the log checker: the
+// protected folders by where they lie, the registry keys many programs
+// share, and the system's own profile sections; and the decisions on keys
+// and sections, which need nothing but text.
+#include "guard/guard.h"
 #include "common/globals.h"
 #include "common/text.h"
+
+// Windows' own folders inside the Windows folder are the system's at any
+// depth: what an installer put there is named file by file. Sysnative is
+// how a 32-bit program reaches the 64-bit System32. Other folders there (an
+// application's own) stay removable. A profile's own folders that lie deeper
+// than its first level are named one by one; the system names the current
+// user's (protect.cpp), these rules every profile's.
+const FolderRule kFolderRules[] = {
+    {BASE_DRIVE, PROTECT_SELF, "Program Files"},
+    {BASE_DRIVE, PROTECT_SELF, "Program Files (x86)"},
+    {BASE_DRIVE, PROTECT_SELF, "Program Files\\Common Files"},
+    {BASE_DRIVE, PROTECT_SELF, "Program Files (x86)\\Common Files"},
+    {BASE_DRIVE, PROTECT_SELF, "ProgramData"},
+    {BASE_DRIVE, PROTECT_SELF, "ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Startup"},
+    {BASE_DRIVE, PROTECT_SELF, "ProgramData\\Microsoft\\Windows\\Templates"},
+    {BASE_DRIVE, PROTECT_CHILDREN | PROTECT_PROFILES, "Users"},
+    {BASE_DRIVE, PROTECT_CHILDREN | PROTECT_PROFILES, "Documents and Settings"},
+    {BASE_WINDOWS, PROTECT_SELF, ""},
+    {BASE_WINDOWS, PROTECT_TREE, "System32"},
+    {BASE_WINDOWS, PROTECT_TREE, "Sysnative"},
+    {BASE_WINDOWS, PROTECT_TREE, "SysWOW64"},
+    {BASE_WINDOWS, PROTECT_TREE, "SysArm32"},
+    {BASE_WINDOWS, PROTECT_TREE, "system"},
+    {BASE_WINDOWS, PROTECT_TREE, "WinSxS"},
+    {BASE_WINDOWS, PROTECT_TREE, "Fonts"},
+    {BASE_WINDOWS, PROTECT_TREE, "assembly"},
+    {BASE_WINDOWS, PROTECT_TREE, "Microsoft.NET"},
+    {BASE_WINDOWS, PROTECT_TREE, "servicing"},
+    {BASE_WINDOWS, PROTECT_TREE, "inf"},
+    {BASE_WINDOWS, PROTECT_TREE, "Boot"},
+    {BASE_WINDOWS, PROTECT_TREE, "Globalization"},
+    {BASE_WINDOWS, PROTECT_TREE, "IME"},
+    {BASE_WINDOWS, PROTECT_TREE, "Installer"},
+    {BASE_WINDOWS, PROTECT_TREE, "Media"},
+    {BASE_WINDOWS, PROTECT_TREE, "Help"},
+    {BASE_WINDOWS, PROTECT_TREE, "Cursors"},
+    {BASE_WINDOWS, PROTECT_TREE, "Resources"},
+    {BASE_WINDOWS, PROTECT_TREE, "security"},
+    {BASE_WINDOWS, PROTECT_TREE, "Speech"},
+    {BASE_WINDOWS, PROTECT_TREE, "SystemApps"},
+    {BASE_WINDOWS, PROTECT_TREE, "SystemResources"},
+    {BASE_WINDOWS, PROTECT_TREE, "PolicyDefinitions"},
+    {BASE_WINDOWS, PROTECT_TREE, "Registration"},
+    {BASE_WINDOWS, PROTECT_TREE, "schemas"},
+    {BASE_WINDOWS, PROTECT_TREE, "Tasks"},
+    {BASE_WINDOWS, PROTECT_TREE, "Web"},
+    {BASE_WINDOWS, PROTECT_TREE, "Logs"},
+    {BASE_WINDOWS, PROTECT_TREE, "Setup"},
+    {BASE_WINDOWS, PROTECT_TREE, "apppatch"},
+    {BASE_PROFILE, PROTECT_CHILDREN, ""},
+    {BASE_PROFILE, PROTECT_SELF, "AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup"},
+    {BASE_PROFILE, PROTECT_SELF, "AppData\\Roaming\\Microsoft\\Windows\\SendTo"},
+    {BASE_PROFILE, PROTECT_SELF, "AppData\\Roaming\\Microsoft\\Windows\\Templates"},
+    {BASE_PROFILE, PROTECT_SELF, "AppData\\Local\\Programs"},
+    {BASE_PROFILE, PROTECT_SELF, "AppData\\LocalLow"},
+    {BASE_PROFILE, PROTECT_SELF, "Pictures\\Screenshots"},
+    {BASE_PROFILE, PROTECT_SELF, "Pictures\\Camera Roll"},
+    {BASE_PROFILE, PROTECT_SELF, "Pictures\\Saved Pictures"},
+    {BASE_PROFILE, PROTECT_SELF, "Local Settings\\Application Data"},
+    {BASE_PROFILE, PROTECT_SELF, "Start Menu\\Programs\\Startup"},
+};
+const int kFolderRuleCount = sizeof kFolderRules / sizeof kFolderRules[0];
 
 // Keys where many programs keep values, by the last component of the key's
 // name: Run of Software\Microsoft\Windows\CurrentVersion, Winlogon of
@@ -26,6 +92,47 @@ static const char kSystemSections[] =
     "windows\0desktop\0intl\0devices\0ports\0extensions\0fonts\0FontSubstitutes\0"
     "PrinterPorts\0colors\0sounds\0mci\0mci32\0boot\0drivers\0drivers32\0" "386enh\0";
 
+// True when folder is inner or lies below it (ignoring case); every folder
+// lies below "". Only as many bytes as inner has are copied.
+static bool SameOrBelow(const char* folder, const char* inner)
+{
+    int length = TextLength(inner);
+    if (!length)
+        return true;
+    if (length >= PATH_BUFFER || TextLength(folder) < length ||
+        (folder[length] && folder[length] != '\\'))
+        return false;
+    char head[PATH_BUFFER];
+    CopyText(head, folder, length + 1);
+    return SameText(head, inner);
+}
+
+bool RulesRefuse(int base, const char* below)
+{
+    for (int i = 0; i < kFolderRuleCount; ++i) {
+        const FolderRule* rule = &kFolderRules[i];
+        if (rule->base != base)
+            continue;
+        if (SameOrBelow(rule->path, below))
+            return true;  // the folder, or one that holds it
+        if (!SameOrBelow(below, rule->path))
+            continue;
+        if (rule->kinds & PROTECT_TREE)
+            return true;
+        const char* rest = below + TextLength(rule->path);
+        if (*rest == '\\')
+            ++rest;
+        const char* inside = rest;  // past the first component
+        while (*inside && *inside != '\\')
+            inside = NextChar(inside);
+        if (!*inside && (rule->kinds & PROTECT_CHILDREN))
+            return true;  // directly inside
+        if ((rule->kinds & PROTECT_PROFILES) && RulesRefuse(BASE_PROFILE, *inside ? inside + 1 : ""))
+            return true;
+    }
+    return false;
+}
+
 static bool InList(const char* list, const char* name)
 {
     for (; *list; list += TextLength(list) + 1)
@@ -36,7 +143,9 @@ static bool InList(const char* list, const char* name)
 
 int SharedKeyReason(int rootCode, const char* subkey)
 {
-    // the components, empty ones skipped: how many, the second and the last
+    // the components, empty ones skipped: how many, the second and the last.
+    // A component longer than a buffer is cut: no name of the lists is that
+    // long, so it still matches none.
     char parts[3][PATH_BUFFER];
     int count = 0;
     for (const char* p = subkey; *p;) {
@@ -47,8 +156,9 @@ int SharedKeyReason(int rootCode, const char* subkey)
         const char* start = p;
         while (*p && *p != '\\')
             p = NextChar(p);
+        int length = int(p - start) + 1;
         char* part = parts[count < 2 ? count : 2];
-        CopyText(part, start, int(p - start) + 1);
+        CopyText(part, start, length < PATH_BUFFER ? length : PATH_BUFFER);
         if (count++ >= 2)
             continue;
         CopyText(parts[2], part, PATH_BUFFER);
