@@ -109,19 +109,27 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
         CloseHandle(held);
         return;
     }
+    // a name without wildcards finds itself alone: its search ends here,
+    // and only the hold keeps its folder
+    if (!(traits & PATTERN_SYSTEM)) {
+        FindClose(find);
+        find = 0;
+    }
     int depth = 0;
     s_finds[0] = find;
     s_ends[0] = slash + 1;
     bool more = true;
     for (;;) {
         if (!more) {
-            FindClose(s_finds[depth]);
+            if (s_finds[depth])
+                FindClose(s_finds[depth]);
             CloseHandle(s_held[depth]);
             if (depth == 0)
                 return;
             path[s_ends[depth] - 1] = 0;  // the folder just walked
             RemoveDirectoryW(path);
-            more = FindNextFileW(s_finds[--depth], &s_found) != 0;
+            --depth;
+            more = s_finds[depth] && FindNextFileW(s_finds[depth], &s_found) != 0;
             continue;
         }
         const WCHAR* name = s_found.cFileName;
@@ -166,7 +174,7 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
             else if (action >= PLAN_KEEP && action <= PLAN_OFFER)
                 RemoveOneFile(path, action);
         }
-        more = FindNextFileW(s_finds[depth], &s_found) != 0;
+        more = s_finds[depth] && FindNextFileW(s_finds[depth], &s_found) != 0;
     }
 }
 
