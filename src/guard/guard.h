@@ -26,13 +26,18 @@ enum {
     BASE_PROFILE,  // every profile: the registry's, and those of a profiles folder
 };
 
-struct FolderRule {
-    unsigned char base;
-    unsigned char kinds;
-    const char* path;  // below the base, "" for the base itself
-};
-extern const FolderRule kFolderRules[];
-extern const int kFolderRuleCount;
+// The folder rules, one after another: a byte of the base and the kinds,
+// the folder below the base ("" for the base itself) and its zero; an empty
+// row ends them.
+extern const char kFolderRules[];
+inline int RuleBase(const char* row)
+{
+    return (unsigned char)row[0] >> 4;
+}
+inline int RuleKinds(const char* row)
+{
+    return row[0] & 15;
+}
 
 // True when the rules refuse a folder given below a base: below is "" for
 // the base itself, otherwise its components under the base, one backslash

@@ -193,20 +193,19 @@ static void AddProfiles(const WCHAR* folder)
 static void AddRules(int base, const WCHAR* folder)
 {
     WCHAR path[SYSTEM_PATH];
-    for (int i = 0; i < kFolderRuleCount; ++i) {
-        const FolderRule* rule = &kFolderRules[i];
-        if (rule->base != base)
+    for (const char* row = kFolderRules; *row; row += TextLength(row) + 1) {
+        if (RuleBase(row) != base)
             continue;
         WCHAR name[SYSTEM_PATH];
-        MultiByteToWideChar(CP_ACP, 0, rule->path, -1, name, SYSTEM_PATH);
+        MultiByteToWideChar(CP_ACP, 0, row + 1, -1, name, SYSTEM_PATH);
         if (name[0])
             Join(path, folder, name);
         else
             lstrcpynW(path, folder, SYSTEM_PATH);
-        if (rule->kinds & PROTECT_PROFILES)
+        if (RuleKinds(row) & PROTECT_PROFILES)
             AddProfiles(path);
         else
-            AddFolder(path, rule->kinds);
+            AddFolder(path, RuleKinds(row));
     }
 }
 

@@ -12,61 +12,69 @@
 // application's own) stay removable. A profile's own folders that lie deeper
 // than its first level are named one by one; the system names the current
 // user's (protect.cpp), these rules every profile's.
-const FolderRule kFolderRules[] = {
-    {BASE_DRIVE, PROTECT_SELF, "Program Files"},
-    {BASE_DRIVE, PROTECT_SELF, "Program Files (x86)"},
-    {BASE_DRIVE, PROTECT_SELF, "Program Files\\Common Files"},
-    {BASE_DRIVE, PROTECT_SELF, "Program Files (x86)\\Common Files"},
-    {BASE_DRIVE, PROTECT_SELF, "ProgramData"},
-    {BASE_DRIVE, PROTECT_SELF, "ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Startup"},
-    {BASE_DRIVE, PROTECT_SELF, "ProgramData\\Microsoft\\Windows\\Templates"},
-    {BASE_DRIVE, PROTECT_CHILDREN | PROTECT_PROFILES, "Users"},
-    {BASE_DRIVE, PROTECT_CHILDREN | PROTECT_PROFILES, "Documents and Settings"},
-    {BASE_WINDOWS, PROTECT_SELF, ""},
-    {BASE_WINDOWS, PROTECT_TREE, "System32"},
-    {BASE_WINDOWS, PROTECT_TREE, "Sysnative"},
-    {BASE_WINDOWS, PROTECT_TREE, "SysWOW64"},
-    {BASE_WINDOWS, PROTECT_TREE, "SysArm32"},
-    {BASE_WINDOWS, PROTECT_TREE, "system"},
-    {BASE_WINDOWS, PROTECT_TREE, "WinSxS"},
-    {BASE_WINDOWS, PROTECT_TREE, "Fonts"},
-    {BASE_WINDOWS, PROTECT_TREE, "assembly"},
-    {BASE_WINDOWS, PROTECT_TREE, "Microsoft.NET"},
-    {BASE_WINDOWS, PROTECT_TREE, "servicing"},
-    {BASE_WINDOWS, PROTECT_TREE, "inf"},
-    {BASE_WINDOWS, PROTECT_TREE, "Boot"},
-    {BASE_WINDOWS, PROTECT_TREE, "Globalization"},
-    {BASE_WINDOWS, PROTECT_TREE, "IME"},
-    {BASE_WINDOWS, PROTECT_TREE, "Installer"},
-    {BASE_WINDOWS, PROTECT_TREE, "Media"},
-    {BASE_WINDOWS, PROTECT_TREE, "Help"},
-    {BASE_WINDOWS, PROTECT_TREE, "Cursors"},
-    {BASE_WINDOWS, PROTECT_TREE, "Resources"},
-    {BASE_WINDOWS, PROTECT_TREE, "security"},
-    {BASE_WINDOWS, PROTECT_TREE, "Speech"},
-    {BASE_WINDOWS, PROTECT_TREE, "SystemApps"},
-    {BASE_WINDOWS, PROTECT_TREE, "SystemResources"},
-    {BASE_WINDOWS, PROTECT_TREE, "PolicyDefinitions"},
-    {BASE_WINDOWS, PROTECT_TREE, "Registration"},
-    {BASE_WINDOWS, PROTECT_TREE, "schemas"},
-    {BASE_WINDOWS, PROTECT_TREE, "Tasks"},
-    {BASE_WINDOWS, PROTECT_TREE, "Web"},
-    {BASE_WINDOWS, PROTECT_TREE, "Logs"},
-    {BASE_WINDOWS, PROTECT_TREE, "Setup"},
-    {BASE_WINDOWS, PROTECT_TREE, "apppatch"},
-    {BASE_PROFILE, PROTECT_CHILDREN, ""},
-    {BASE_PROFILE, PROTECT_SELF, "AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup"},
-    {BASE_PROFILE, PROTECT_SELF, "AppData\\Roaming\\Microsoft\\Windows\\SendTo"},
-    {BASE_PROFILE, PROTECT_SELF, "AppData\\Roaming\\Microsoft\\Windows\\Templates"},
-    {BASE_PROFILE, PROTECT_SELF, "AppData\\Local\\Programs"},
-    {BASE_PROFILE, PROTECT_SELF, "AppData\\LocalLow"},
-    {BASE_PROFILE, PROTECT_SELF, "Pictures\\Screenshots"},
-    {BASE_PROFILE, PROTECT_SELF, "Pictures\\Camera Roll"},
-    {BASE_PROFILE, PROTECT_SELF, "Pictures\\Saved Pictures"},
-    {BASE_PROFILE, PROTECT_SELF, "Local Settings\\Application Data"},
-    {BASE_PROFILE, PROTECT_SELF, "Start Menu\\Programs\\Startup"},
-};
-const int kFolderRuleCount = sizeof kFolderRules / sizeof kFolderRules[0];
+//
+// One row: a byte with the base (high four bits) and the kinds (low four
+// bits), then the folder below the base, ended by its zero; an empty row
+// ends the table.
+#define DRIVE_SELF "\x01"
+#define DRIVE_PROFILES "\x0C"
+#define WINDOWS_SELF "\x11"
+#define WINDOWS_TREE "\x12"
+#define PROFILE_CHILDREN "\x24"
+#define PROFILE_SELF "\x21"
+const char kFolderRules[] =
+    DRIVE_SELF "Program Files\0"
+    DRIVE_SELF "Program Files (x86)\0"
+    DRIVE_SELF "Program Files\\Common Files\0"
+    DRIVE_SELF "Program Files (x86)\\Common Files\0"
+    DRIVE_SELF "ProgramData\0"
+    DRIVE_SELF "ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Startup\0"
+    DRIVE_SELF "ProgramData\\Microsoft\\Windows\\Templates\0"
+    DRIVE_PROFILES "Users\0"
+    DRIVE_PROFILES "Documents and Settings\0"
+    WINDOWS_SELF "\0"
+    WINDOWS_TREE "System32\0"
+    WINDOWS_TREE "Sysnative\0"
+    WINDOWS_TREE "SysWOW64\0"
+    WINDOWS_TREE "SysArm32\0"
+    WINDOWS_TREE "system\0"
+    WINDOWS_TREE "WinSxS\0"
+    WINDOWS_TREE "Fonts\0"
+    WINDOWS_TREE "assembly\0"
+    WINDOWS_TREE "Microsoft.NET\0"
+    WINDOWS_TREE "servicing\0"
+    WINDOWS_TREE "inf\0"
+    WINDOWS_TREE "Boot\0"
+    WINDOWS_TREE "Globalization\0"
+    WINDOWS_TREE "IME\0"
+    WINDOWS_TREE "Installer\0"
+    WINDOWS_TREE "Media\0"
+    WINDOWS_TREE "Help\0"
+    WINDOWS_TREE "Cursors\0"
+    WINDOWS_TREE "Resources\0"
+    WINDOWS_TREE "security\0"
+    WINDOWS_TREE "Speech\0"
+    WINDOWS_TREE "SystemApps\0"
+    WINDOWS_TREE "SystemResources\0"
+    WINDOWS_TREE "PolicyDefinitions\0"
+    WINDOWS_TREE "Registration\0"
+    WINDOWS_TREE "schemas\0"
+    WINDOWS_TREE "Tasks\0"
+    WINDOWS_TREE "Web\0"
+    WINDOWS_TREE "Logs\0"
+    WINDOWS_TREE "Setup\0"
+    WINDOWS_TREE "apppatch\0"
+    PROFILE_CHILDREN "\0"
+    PROFILE_SELF "AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup\0"
+    PROFILE_SELF "AppData\\Roaming\\Microsoft\\Windows\\SendTo\0"
+    PROFILE_SELF "AppData\\Roaming\\Microsoft\\Windows\\Templates\0"
+    PROFILE_SELF "AppData\\Local\\Programs\0"
+    PROFILE_SELF "AppData\\LocalLow\0"
+    PROFILE_SELF "Pictures\\Screenshots\0"
+    PROFILE_SELF "Pictures\\Camera Roll\0"
+    PROFILE_SELF "Pictures\\Saved Pictures\0"
+    PROFILE_SELF "Local Settings\\Application Data\0"
+    PROFILE_SELF "Start Menu\\Programs\\Startup\0";
 
 // Keys where many programs keep values, by the last component of the key's
 // name: Run of Software\Microsoft\Windows\CurrentVersion, Winlogon of
@@ -109,25 +117,26 @@ static bool SameOrBelow(const char* folder, const char* inner)
 
 bool RulesRefuse(int base, const char* below)
 {
-    for (int i = 0; i < kFolderRuleCount; ++i) {
-        const FolderRule* rule = &kFolderRules[i];
-        if (rule->base != base)
+    for (const char* row = kFolderRules; *row; row += TextLength(row) + 1) {
+        const char* path = row + 1;
+        int kinds = RuleKinds(row);
+        if (RuleBase(row) != base)
             continue;
-        if (SameOrBelow(rule->path, below))
+        if (SameOrBelow(path, below))
             return true;  // the folder, or one that holds it
-        if (!SameOrBelow(below, rule->path))
+        if (!SameOrBelow(below, path))
             continue;
-        if (rule->kinds & PROTECT_TREE)
+        if (kinds & PROTECT_TREE)
             return true;
-        const char* rest = below + TextLength(rule->path);
+        const char* rest = below + TextLength(path);
         if (*rest == '\\')
             ++rest;
         const char* inside = rest;  // past the first component
         while (*inside && *inside != '\\')
             inside = NextChar(inside);
-        if (!*inside && (rule->kinds & PROTECT_CHILDREN))
+        if (!*inside && (kinds & PROTECT_CHILDREN))
             return true;  // directly inside
-        if ((rule->kinds & PROTECT_PROFILES) && RulesRefuse(BASE_PROFILE, *inside ? inside + 1 : ""))
+        if ((kinds & PROTECT_PROFILES) && RulesRefuse(BASE_PROFILE, *inside ? inside + 1 : ""))
             return true;
     }
     return false;

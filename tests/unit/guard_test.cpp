@@ -153,11 +153,13 @@ TEST(Guard, RuleRowsBelowEachBase)
         EXPECT_EQ(r.refused, RulesRefuse(r.base, r.below)) << r.base << " " << r.below;
     // every row of the table is refused below its base, and the folders of
     // a tree or a profiles folder one level deeper too
-    for (int i = 0; i < kFolderRuleCount; ++i) {
-        const FolderRule& rule = kFolderRules[i];
-        EXPECT_TRUE(RulesRefuse(rule.base, rule.path)) << rule.path;
-        std::string inside = std::string(rule.path) + (rule.path[0] ? "\\" : "") + "e2e";
-        EXPECT_EQ((rule.kinds & ~PROTECT_SELF) != 0, RulesRefuse(rule.base, inside.c_str()))
+    int count = 0;
+    for (const char* row = kFolderRules; *row; row += strlen(row) + 1, ++count) {
+        const char* path = row + 1;
+        EXPECT_TRUE(RulesRefuse(RuleBase(row), path)) << path;
+        std::string inside = std::string(path) + (path[0] ? "\\" : "") + "e2e";
+        EXPECT_EQ((RuleKinds(row) & ~PROTECT_SELF) != 0, RulesRefuse(RuleBase(row), inside.c_str()))
             << inside;
     }
+    EXPECT_EQ(52, count);  // the table is read to its end
 }
