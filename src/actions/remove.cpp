@@ -28,7 +28,7 @@ static HANDLE s_held[WALK_DEPTH];  // each level's folder, held while it is walk
 static int s_ends[WALK_DEPTH];  // where the names of each level start in s_path
 static WIN32_FIND_DATAW s_found;
 
-void RemoveOneFile(const WCHAR* path, int action)
+void RemoveOneFile(const WCHAR* path, int action, HANDLE folder, const WCHAR* name)
 {
     if (!MarkHandled(path))
         return;
@@ -43,7 +43,7 @@ void RemoveOneFile(const WCHAR* path, int action)
                              !IsFileRefusedW(path)
                          ? PLAN_DELETE : PLAN_KEEP;
     }
-    if (action == PLAN_DELETE && !EraseFile(path))
+    if (action == PLAN_DELETE && !EraseFileIn(folder, name, path))
         action = PLAN_OFFER;
     if (action == PLAN_OFFER)
         AddLeftover(path);
@@ -55,7 +55,9 @@ void RemoveOneFile(const WCHAR* path, int action)
 // walk lists and empties, and no folder on its way can be swapped for a
 // link until the walk leaves it. A protected folder, or one that holds one,
 // is left alone, and the rest of the entry goes on. A link is never
-// entered: at most the link goes. Files are deleted only in held folders.
+// entered: at most the link goes. Below the entry's own folder, each folder
+// is opened, and each file and folder deleted, by its name inside its held
+// parent, never by its path: only the held folder's own entries go.
 void RemoveMatching(const char* entryPath, bool recursive, int mode)
 {
     WCHAR* path = s_path;
@@ -87,7 +89,7 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
     WCHAR kept = path[folderEnd];
     path[folderEnd] = 0;
     HANDLE held;
-    if (HoldFolder(path, &held) != HELD_FOLDER)
+    if (HoldFolder(path, 0, 0, &held) != HELD_FOLDER)
         return;
     if ((traits & PATTERN_SYSTEM) && IsHeldFolderRefused(held, path))
         where |= PLAN_IN_GUARDED;
@@ -104,6 +106,10 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
             path[slash + 2] = 0;
         }
         find = FindFirstFileW(path, &s_found);
+    }
+    if (find != INVALID_HANDLE_VALUE && !IsHeldFolderStill(held)) {
+        FindClose(find);
+        find = INVALID_HANDLE_VALUE;
     }
     if (find == INVALID_HANDLE_VALUE) {
         CloseHandle(held);
@@ -127,8 +133,8 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
             if (depth == 0)
                 return;
             path[s_ends[depth] - 1] = 0;  // the folder just walked
-            RemoveDirectoryW(path);
             --depth;
+            RemoveFolderIn(s_held[depth], path + s_ends[depth]);
             more = s_finds[depth] && FindNextFileW(s_finds[depth], &s_found) != 0;
             continue;
         }
@@ -146,7 +152,7 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
                 flags |= PLAN_FOLDER;
                 // what it is now, not what the listing said: a folder that
                 // cannot be opened cannot be judged, and is left alone
-                int what = recursive ? HoldFolder(path, &held) : HELD_NONE;
+                int what = recursive ? HoldFolder(path, s_held[depth], path + end, &held) : HELD_NONE;
                 if (what == HELD_LINK)
                     flags |= PLAN_LINK;
                 else if (recursive && (what == HELD_NONE || IsHeldFolderRefused(held, path)))
@@ -158,7 +164,7 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
                 path[end + length + 1] = '*';
                 path[end + length + 2] = 0;
                 find = FindFirstFileW(path, &s_found);
-                if (find != INVALID_HANDLE_VALUE) {
+                if (find != INVALID_HANDLE_VALUE && IsHeldFolderStill(held)) {
                     s_finds[++depth] = find;
                     s_held[depth] = held;
                     s_ends[depth] = end + length + 1;
@@ -166,13 +172,17 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
                 }
                 path[end + length] = 0;
                 action = PLAN_REMOVE_EMPTY;
+                if (find != INVALID_HANDLE_VALUE) {
+                    FindClose(find);  // made a link since it was held: left alone
+                    action = PLAN_PASS;
+                }
             }
             if (held != INVALID_HANDLE_VALUE)
                 CloseHandle(held);  // before its removal: the hold refuses that too
             if (action == PLAN_REMOVE_EMPTY)
-                RemoveDirectoryW(path);
+                RemoveFolderIn(s_held[depth], path + end);
             else if (action >= PLAN_KEEP && action <= PLAN_OFFER)
-                RemoveOneFile(path, action);
+                RemoveOneFile(path, action, s_held[depth], path + end);
         }
         more = s_finds[depth] && FindNextFileW(s_finds[depth], &s_found) != 0;
     }

@@ -90,11 +90,14 @@ bool ProfileFileToCheck(const char* file, const char* windowsDir, char* dest, in
 void LoadProtectedFolders();
 
 // A folder the walk lists or enters, opened without following a link at its
-// end. While the handle is open, the folder is not shared for deletion:
-// neither it nor a folder above it can be renamed, removed or replaced by a
-// link, and its path keeps naming what was judged.
+// end: by its path, or by its name inside a held parent. While the handle
+// is open, the folder is not shared for deletion: neither it nor a folder
+// above it can be renamed, removed or replaced by a link.
 enum { HELD_FOLDER, HELD_LINK, HELD_NONE };
-int HoldFolder(const WCHAR* path, HANDLE* held);
+int HoldFolder(const WCHAR* path, HANDLE parent, const WCHAR* name, HANDLE* held);
+// False when a held folder has become a link in its place (an emptied
+// folder can be made one while open): it is then not listed.
+bool IsHeldFolderStill(HANDLE held);
 // True when the walk must not list, enter or remove a held folder (path
 // is how the walk named it).
 bool IsHeldFolderRefused(HANDLE held, const WCHAR* path);

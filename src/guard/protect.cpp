@@ -8,6 +8,7 @@
 
 #include "guard/guard.h"
 #include "common/bytes.h"
+#include "common/erase.h"
 #include "common/globals.h"
 #include "common/text.h"
 
@@ -384,11 +385,13 @@ bool IsFolderRefusedW(const WCHAR* path)
 // only read attributes holds nothing. Deletion is not shared, and a rename,
 // a removal or a link put in its place all open the folder for deletion
 // first. Windows also refuses them for every folder above an open one.
-int HoldFolder(const WCHAR* path, HANDLE* held)
+int HoldFolder(const WCHAR* path, HANDLE parent, const WCHAR* name, HANDLE* held)
 {
-    HANDLE folder = CreateFileW(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, 0);
+    DWORD access = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+    DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    HANDLE folder = parent ? OpenInFolder(parent, name, access, share, 0)
+                           : CreateFileW(path, access, share, 0, OPEN_EXISTING,
+                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, 0);
     *held = INVALID_HANDLE_VALUE;
     if (folder == INVALID_HANDLE_VALUE)
         return HELD_NONE;
@@ -402,6 +405,13 @@ int HoldFolder(const WCHAR* path, HANDLE* held)
     else
         CloseHandle(folder);
     return kind;
+}
+
+bool IsHeldFolderStill(HANDLE held)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    return GetFileInformationByHandle(held, &info) &&
+           !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 bool IsHeldFolderRefused(HANDLE held, const WCHAR* path)
