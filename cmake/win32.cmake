@@ -40,7 +40,7 @@ set(PROGRAM_SOURCES
     src/actions/registry.cpp
     src/actions/profile.cpp
     src/actions/run.cpp
-    src/actions/protect.cpp
+    src/guard/protect.cpp
     src/common/erase.cpp
     src/common/process.cpp
     src/ui/dialog.cpp

@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "actions/actions.h"
-#include "actions/shared.h"
+#include "guard/guard.h"
 #include "common/files.h"
 #include "common/globals.h"
 

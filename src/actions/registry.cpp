@@ -4,7 +4,7 @@
 #include "actions/actions.h"
 #include "common/progress.h"
 #include "actions/remove.h"
-#include "actions/shared.h"
+#include "guard/guard.h"
 #include "common/globals.h"
 #include "common/text.h"
 #include "common/wtext.h"

@@ -5,7 +5,6 @@
 
 #include "actions/actions.h"
 #include "common/progress.h"
-#include "actions/guard.h"
 #include "actions/match.h"
 #include "actions/plan.h"
 #include "actions/remove.h"
@@ -14,6 +13,7 @@
 #include "common/message.h"
 #include "common/text.h"
 #include "common/wtext.h"
+#include "guard/guard.h"
 #include "log/log.h"
 
 enum { WALK_DEPTH = WIDE_PATH_ROOM / 2, QUESTION_BUFFER = 2048 };
@@ -24,10 +24,11 @@ enum { WALK_DEPTH = WIDE_PATH_ROOM / 2, QUESTION_BUFFER = 2048 };
 static WCHAR s_path[WIDE_PATH_ROOM];
 static WCHAR s_shown[WIDE_PATH_ROOM];
 static HANDLE s_finds[WALK_DEPTH];
+static HANDLE s_held[WALK_DEPTH];  // each level's folder, held while it is walked
 static int s_ends[WALK_DEPTH];  // where the names of each level start in s_path
 static WIN32_FIND_DATAW s_found;
 
-void RemoveOneFile(const WCHAR* path, int action)
+void RemoveOneFile(const WCHAR* path, int action, HANDLE folder, const WCHAR* name)
 {
     if (!MarkHandled(path))
         return;
@@ -42,16 +43,21 @@ void RemoveOneFile(const WCHAR* path, int action)
                              !IsFileRefusedW(path)
                          ? PLAN_DELETE : PLAN_KEEP;
     }
-    if (action == PLAN_DELETE && !EraseFile(path))
+    if (action == PLAN_DELETE && !EraseFileIn(folder, name, path))
         action = PLAN_OFFER;
     if (action == PLAN_OFFER)
         AddLeftover(path);
 }
 
-// The walk judges every folder before it lists files in it by a wildcard,
-// enters it or removes it: a protected folder, or one that holds one, is
-// left alone, and the rest of the entry goes on. A junction or symbolic link
-// is never followed: at most the link goes.
+// The walk holds every folder it lists or enters, from the entry's own
+// folder down to the one it is in, opened without following a link and not
+// shared for deletion: what the guard judged by that handle is what the
+// walk lists and empties, and no folder on its way can be swapped for a
+// link until the walk leaves it. A protected folder, or one that holds one,
+// is left alone, and the rest of the entry goes on. A link is never
+// entered: at most the link goes. Below the entry's own folder, each folder
+// is opened, and each file and folder deleted, by its name inside its held
+// parent, never by its path: only the held folder's own entries go.
 void RemoveMatching(const char* entryPath, bool recursive, int mode)
 {
     WCHAR* path = s_path;
@@ -79,27 +85,42 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
     StripLastComponent(folder);
     if (TextLength(folder) <= 3)
         where |= PLAN_IN_ROOT;
-    if (traits & PATTERN_SYSTEM) {
-        WCHAR kept = path[folderEnd];
-        path[folderEnd] = 0;
-        if (IsFolderRefusedW(path))
-            where |= PLAN_IN_GUARDED;
-        path[folderEnd] = kept;
-    }
-    if (PlanFound(kind, mode, where, traits) >= PLAN_REFUSED_DAMAGED)
+    // the entry's own folder: held for the whole entry, never a link
+    WCHAR kept = path[folderEnd];
+    path[folderEnd] = 0;
+    HANDLE held;
+    if (HoldFolder(path, 0, 0, &held) != HELD_FOLDER)
         return;
-    // our own wildcards list the folder and match here; the system's go to
-    // the system with the name
+    if ((traits & PATTERN_SYSTEM) && IsHeldFolderRefused(held, path))
+        where |= PLAN_IN_GUARDED;
+    path[folderEnd] = kept;
+    s_held[0] = held;
     WidePattern wide;
-    if (traits & PATTERN_OURS) {
-        ParseWidePattern(pattern, &wide);
-        path[slash + 1] = '*';
-        path[slash + 2] = 0;
+    HANDLE find = INVALID_HANDLE_VALUE;
+    if (PlanFound(kind, mode, where, traits) < PLAN_REFUSED_DAMAGED) {
+        // our own wildcards list the folder and match here; the system's go
+        // to the system with the name
+        if (traits & PATTERN_OURS) {
+            ParseWidePattern(pattern, &wide);
+            path[slash + 1] = '*';
+            path[slash + 2] = 0;
+        }
+        find = FindFirstFileW(path, &s_found);
     }
-
-    HANDLE find = FindFirstFileW(path, &s_found);
-    if (find == INVALID_HANDLE_VALUE)
+    if (find != INVALID_HANDLE_VALUE && !IsHeldFolderStill(held)) {
+        FindClose(find);
+        find = INVALID_HANDLE_VALUE;
+    }
+    if (find == INVALID_HANDLE_VALUE) {
+        CloseHandle(held);
         return;
+    }
+    // a name without wildcards finds itself alone: its search ends here,
+    // and only the hold keeps its folder
+    if (!(traits & PATTERN_SYSTEM)) {
+        FindClose(find);
+        find = 0;
+    }
     int depth = 0;
     s_finds[0] = find;
     s_ends[0] = slash + 1;
@@ -107,12 +128,15 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
     for (;;) {
         TakeMessages(0);  // a long walk keeps the dialog answering
         if (!more) {
-            FindClose(s_finds[depth]);
+            if (s_finds[depth])
+                FindClose(s_finds[depth]);
+            CloseHandle(s_held[depth]);
             if (depth == 0)
                 return;
             path[s_ends[depth] - 1] = 0;  // the folder just walked
-            RemoveDirectoryW(path);
-            more = FindNextFileW(s_finds[--depth], &s_found) != 0;
+            --depth;
+            RemoveFolderIn(s_held[depth], path + s_ends[depth]);
+            more = s_finds[depth] && FindNextFileW(s_finds[depth], &s_found) != 0;
             continue;
         }
         const WCHAR* name = s_found.cFileName;
@@ -124,12 +148,15 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
             for (int i = 0; i <= length; ++i)
                 path[end + i] = name[i];
             unsigned flags = depth ? 0 : where;
-            DWORD attributes = s_found.dwFileAttributes;
-            if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            held = INVALID_HANDLE_VALUE;
+            if (s_found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 flags |= PLAN_FOLDER;
-                if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                // what it is now, not what the listing said: a folder that
+                // cannot be opened cannot be judged, and is left alone
+                int what = recursive ? HoldFolder(path, s_held[depth], path + end, &held) : HELD_NONE;
+                if (what == HELD_LINK)
                     flags |= PLAN_LINK;
-                if (recursive && IsFolderRefusedW(path))
+                else if (recursive && (what == HELD_NONE || IsHeldFolderRefused(held, path)))
                     flags |= PLAN_GUARDED;
             }
             int action = PlanFound(kind, mode, flags, depth ? 0 : traits);
@@ -138,20 +165,27 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
                 path[end + length + 1] = '*';
                 path[end + length + 2] = 0;
                 find = FindFirstFileW(path, &s_found);
-                if (find != INVALID_HANDLE_VALUE) {
+                if (find != INVALID_HANDLE_VALUE && IsHeldFolderStill(held)) {
                     s_finds[++depth] = find;
+                    s_held[depth] = held;
                     s_ends[depth] = end + length + 1;
                     continue;  // the first name of the folder is in s_found
                 }
                 path[end + length] = 0;
                 action = PLAN_REMOVE_EMPTY;
+                if (find != INVALID_HANDLE_VALUE) {
+                    FindClose(find);  // made a link since it was held: left alone
+                    action = PLAN_PASS;
+                }
             }
+            if (held != INVALID_HANDLE_VALUE)
+                CloseHandle(held);  // before its removal: the hold refuses that too
             if (action == PLAN_REMOVE_EMPTY)
-                RemoveDirectoryW(path);
+                RemoveFolderIn(s_held[depth], path + end);
             else if (action >= PLAN_KEEP && action <= PLAN_OFFER)
-                RemoveOneFile(path, action);
+                RemoveOneFile(path, action, s_held[depth], path + end);
         }
-        more = FindNextFileW(s_finds[depth], &s_found) != 0;
+        more = s_finds[depth] && FindNextFileW(s_finds[depth], &s_found) != 0;
     }
 }
 

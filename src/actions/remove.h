@@ -20,5 +20,5 @@ bool MarkHandled(const WCHAR* path);
 // Removes what a P or U entry's path or pattern names.
 void RemoveMatching(const char* path, bool recursive, int mode);
 // Deletes, offers, asks about or only marks one file (a PLAN_ file
-// action), once per run.
-void RemoveOneFile(const WCHAR* path, int action);
+// action), once per run; a file to delete is named inside its held folder.
+void RemoveOneFile(const WCHAR* path, int action, HANDLE folder, const WCHAR* name);

@@ -10,7 +10,7 @@
 #include <shlobj.h>
 
 #include "actions/actions.h"
-#include "actions/guard.h"
+#include "guard/guard.h"
 #include "actions/remove.h"
 #include "common/bytes.h"
 #include "common/files.h"

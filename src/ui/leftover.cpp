@@ -2,7 +2,7 @@
 // holds wide names as the user knows them; a name outside the code page
 // shows as it is, and is deleted by that name.
 #include "ui/dialog.h"
-#include "actions/guard.h"
+#include "guard/guard.h"
 #include "common/erase.h"
 #include "common/globals.h"
 #include "common/message.h"

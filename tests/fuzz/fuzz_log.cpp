@@ -5,7 +5,7 @@
 // that holds no NUL byte, when the order is broken, or when the message table
 // holds what the log did not define.
 #include "actions/actions.h"
-#include "actions/guard.h"
+#include "guard/guard.h"
 #include "actions/match.h"
 #include "common/globals.h"
 #include "common/message.h"
@@ -74,7 +74,7 @@ static void CheckFileEntry(bool recursive)
         AppendText(dir, "\\", sizeof dir);
     char canonical[PATH_BUFFER];
     bool refused = !CanonicalPath(dir, canonical, sizeof canonical) ||
-                   IsProtectedCanonical(canonical);
+                   UsualLayoutRefuses(canonical);
     if (pattern.wildcard && !refused && TextLength(dir) > 3) {
         char search[PATH_BUFFER];
         JoinPath(search, dir, "*.*", sizeof search);
@@ -221,12 +221,6 @@ static void Load(const uint8_t* data, size_t size, bool removal, DWORD claimed)
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     CopyText(g_programPath, "C:\\Users\\root\\Temp\\unins.exe", sizeof g_programPath);
-    ClearProtectedFolders();
-    static const char* const folders[] = {"C:\\Windows", "C:\\Windows\\System32",
-                                          "C:\\Program Files", "C:\\Users\\root",
-                                          "C:\\ProgramData", "\\\\server\\share\\profiles"};
-    for (const char* f : folders)
-        AddProtectedFolder(f);
     return 0;
 }
 

@@ -2,7 +2,7 @@
 // the canonical spelling and protected-folder decision over arbitrary paths.
 // The input is split at NUL bytes: a pattern, then names; the same texts are
 // taken as paths, the first ones also as protected folders.
-#include "actions/guard.h"
+#include "guard/guard.h"
 #include "actions/match.h"
 #include "actions/plan.h"
 #include "common/platform_host.h"
@@ -99,7 +99,7 @@ static void CheckCanonical(const char* path)
             // rooted: a drive or a share (either slash), as the system gives them
             bool rooted = (path[0] && path[1] == ':') ||
                           ((path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/'));
-            bool refused = IsProtectedCanonical(dest);
+            bool refused = UsualLayoutRefuses(dest);
             // a root, or anything without one, is always refused
             if (!rooted || (dest[1] == ':' && !dest[2]))
                 CHECK(refused);
@@ -134,21 +134,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     found.push_back("..");
     CheckPattern(parts[0].c_str(), found);
 
-    // the first two texts protected, then every text judged
-    ClearProtectedFolders();
-    for (size_t i = 0; i < parts.size() && i < 2; ++i)
-        CHECK(AddProtectedFolder(parts[i].c_str()));
+    // every folder that holds a refused one is refused
     for (size_t i = 0; i < parts.size() && i < 2; ++i) {
         char canonical[512];
-        if (parts[i].empty() || !CanonicalPath(parts[i].c_str(), canonical, sizeof canonical))
+        if (parts[i].empty() || !CanonicalPath(parts[i].c_str(), canonical, sizeof canonical) ||
+            !UsualLayoutRefuses(canonical))
             continue;
-        // a protected folder and every folder that holds it are refused
-        CHECK(IsProtectedCanonical(canonical));
         std::string up = canonical;
         for (size_t cut; (cut = up.rfind('\\')) != std::string::npos && cut > 0;) {
             up.resize(cut);
             if (CanonicalPath(up.c_str(), canonical, sizeof canonical))
-                CHECK(IsProtectedCanonical(canonical));
+                CHECK(UsualLayoutRefuses(canonical));
         }
     }
     for (const std::string& p : parts)

@@ -3,7 +3,7 @@
 // double-byte character. Each row runs once in code page 932, where that
 // byte belongs to the character, and once in code page 1252, where the same
 // bytes are single characters and the results are those of a byte search.
-#include "actions/guard.h"
+#include "guard/guard.h"
 #include "actions/match.h"
 #include "common/platform_host.h"
 #include "common/text.h"

@@ -1,6 +1,6 @@
 // The protected-folder decision: one spelling for every path, and a folder
 // refused when it is, or holds, a protected one.
-#include "actions/guard.h"
+#include "guard/guard.h"
 
 #include <gtest/gtest.h>
 
@@ -61,64 +61,23 @@ TEST(Guard, PathsWithoutAProperRootAreNotJudged)
     EXPECT_EQ("\\\\server\\share\\dir", Canonical("//server//share//dir//"));
     EXPECT_EQ("\\\\x\\y", Canonical("\\\\\\x\\y"));
 
-    ClearProtectedFolders();
-    ASSERT_TRUE(AddProtectedFolder("\\\\server\\share\\profiles"));
-    EXPECT_TRUE(IsProtectedCanonical(Canonical("\\\\server\\\\share\\profiles").c_str()));
-    EXPECT_TRUE(IsProtectedCanonical(Canonical("\\\\server\\\\share").c_str()));
-    ClearProtectedFolders();
+    EXPECT_TRUE(UsualLayoutRefuses(Canonical("\\\\server\\\\share").c_str()));
 }
 
-TEST(Guard, RefusesProtectedFoldersTheirParentsAndRoots)
+// The rules read in the usual layout, as the checker reads a log: the
+// folders themselves in any case, every folder above one, roots, the
+// system's trees at any depth, profiles and what lies directly in them.
+TEST(Guard, UsualLayoutRefusesRuleFoldersTheirParentsAndRoots)
 {
-    ClearProtectedFolders();
-    for (auto folder : {"C:\\windows", "C:\\windows\\system32", "C:\\users\\bob\\Documents",
-                        "C:\\users\\bob", "C:\\Program Files\\", "D:\\Data\\Shared"})
-        ASSERT_TRUE(AddProtectedFolder(folder));
-    EXPECT_EQ(6, ProtectedFolderCount());
-
     struct Row {
         const char* canonical;
         bool refused;
     } rows[] = {
-        {"C:", true},                           // every drive's root
+        {"C:", true},  // every drive's root
         {"E:", true},
         {"\\\\server\\share", true},
-        {"C:\\Windows", true},                  // any case
+        {"C:\\Windows", true},  // any case
         {"C:\\WINDOWS\\SYSTEM32", true},
-        {"C:\\Users", true},                    // holds a profile
-        {"C:\\users\\Bob", true},
-        {"C:\\Users\\bob\\Documents", true},
-        {"D:\\Data", true},                     // holds one at depth two
-        {"C:\\Windows\\MyApp", false},          // inside, but holds none
-        {"C:\\Users\\bob\\Documents\\My App", false},
-        {"C:\\Users\\bobby", false},            // a longer name is another folder
-        {"C:\\Program Files\\App", false},
-        {"C:\\Program", false},
-        {"D:\\Data\\Other", false},
-        {"relative\\dir", true},                // nothing the guard can judge
-        {"", true},
-    };
-    for (auto& r : rows)
-        EXPECT_EQ(r.refused, IsProtectedCanonical(r.canonical)) << r.canonical;
-}
-
-// A tree is refused at any depth, a profile's own folders directly inside
-// it; the table has no fixed limit, so the last of thousands of profiles is
-// protected as the first.
-TEST(Guard, TreesProfilesAndAnyNumberOfFolders)
-{
-    ClearProtectedFolders();
-    ASSERT_TRUE(AddProtectedFolder("C:\\Windows"));
-    int trees = 0;
-    for (const char* name = kSystemTrees; *name; name += strlen(name) + 1, ++trees)
-        ASSERT_TRUE(AddProtectedFolder(("C:\\Windows\\" + std::string(name)).c_str(), PROTECT_TREE));
-    for (int i = 0; i < 5000; ++i)
-        ASSERT_TRUE(AddProtectedFolder(("C:\\Users\\user" + std::to_string(i)).c_str(),
-                                       PROTECT_CHILDREN));
-    struct Row {
-        const char* canonical;
-        bool refused;
-    } rows[] = {
         {"C:\\Windows\\System32\\drivers", true},
         {"C:\\Windows\\System32\\drivers\\etc\\x", true},
         {"C:\\Windows\\WinSxS\\amd64_x", true},
@@ -127,16 +86,80 @@ TEST(Guard, TreesProfilesAndAnyNumberOfFolders)
         {"C:\\Windows\\Acme", false},  // an application's own folder there
         {"C:\\Windows\\Acme\\System32", false},
         {"C:\\Windows\\System320", false},
-        {"C:\\Users\\user0\\Pictures", true},
-        {"C:\\Users\\user4999\\Saved Games", true},
-        {"C:\\Users\\user4999\\Anything", true},  // named or not
-        {"C:\\Users\\user4999\\Pictures\\Acme", false},
-        {"C:\\Users\\user4999\\AppData\\Acme", false},
-        {"C:\\Users\\user5000\\Pictures", false},
+        {"C:\\Windows\\Web", true},  // the last of the trees
+        {"C:\\Windows\\apppatch\\x", true},
+        {"C:\\Program Files", true},
+        {"C:\\program files (x86)\\Common Files", true},
+        {"C:\\Program Files\\App", false},
+        {"C:\\Program", false},
+        {"C:\\ProgramData\\Microsoft", true},  // holds Startup and Templates
+        {"C:\\ProgramData\\Microsoft\\Windows\\Templates", true},
+        {"C:\\ProgramData\\Acme", false},
+        {"C:\\Users", true},  // profiles
+        {"C:\\users\\Bob", true},
+        {"C:\\Users\\bob\\Documents", true},  // directly in a profile, named or not
+        {"C:\\Users\\bob\\Anything", true},
+        {"C:\\Users\\bob\\Documents\\My App", false},
+        {"C:\\Users\\bob\\AppData\\Acme", false},
+        {"C:\\Users\\bob\\AppData\\Local\\Programs", true},  // deeper, by name
+        {"C:\\Users\\bob\\AppData\\Local", true},              // holds one
+        {"C:\\Users\\bob\\AppData\\Local\\Programs\\Acme", false},
+        {"C:\\Users\\bob\\AppData\\Roaming\\Microsoft\\Windows\\SendTo", true},
+        {"C:\\Users\\bob\\Pictures\\Screenshots", true},
+        {"C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Startup", true},
+        {"C:\\Documents and Settings\\bob\\Local Settings\\Application Data", true},
+        {"C:\\Documents and Settings\\bob\\Local Settings\\Application Data\\Acme", false},
+        {"D:\\Windows", false},  // the usual layout lies on drive C
+        {"D:\\Data\\Other", false},
+        {"\\\\server\\share\\dir", false},
+        {"relative\\dir", true},  // nothing the guard can judge
+        {"", true},
     };
     for (auto& r : rows)
-        EXPECT_EQ(r.refused, IsProtectedCanonical(r.canonical)) << r.canonical;
-    EXPECT_EQ(1 + trees + 5000, ProtectedFolderCount());
-    ClearProtectedFolders();
-    EXPECT_FALSE(IsProtectedCanonical("C:\\Users\\user4999\\Pictures"));
+        EXPECT_EQ(r.refused, UsualLayoutRefuses(r.canonical)) << r.canonical;
+}
+
+// The rules below each base, as the program applies them to the folders it
+// finds: a rule's folder and what holds it, a tree at any depth, a profile's
+// children, and a profiles folder's profiles. Every base is refused itself.
+TEST(Guard, RuleRowsBelowEachBase)
+{
+    struct Row {
+        int base;
+        const char* below;
+        bool refused;
+    } rows[] = {
+        {BASE_WINDOWS, "", true},
+        {BASE_WINDOWS, "system32", true},
+        {BASE_WINDOWS, "Installer\\{guid}\\x", true},
+        {BASE_WINDOWS, "Sysnative\\drivers", true},
+        {BASE_WINDOWS, "Acme", false},
+        {BASE_DRIVE, "", true},
+        {BASE_DRIVE, "Users\\Public", true},
+        {BASE_DRIVE, "Users\\Public\\Documents", true},
+        {BASE_DRIVE, "Users\\Public\\Documents\\Acme", false},
+        {BASE_DRIVE, "Users\\x\\AppData\\LocalLow", true},
+        {BASE_DRIVE, "Users\\x\\AppData\\LocalLow\\Acme", false},
+        {BASE_DRIVE, "Windows", false},  // the Windows folder is a base of its own
+        {BASE_DRIVE, "Acme", false},
+        {BASE_PROFILE, "", true},
+        {BASE_PROFILE, "Desktop", true},
+        {BASE_PROFILE, "AppData\\Roaming\\Microsoft", true},
+        {BASE_PROFILE, "AppData\\Roaming\\Acme", false},
+        {BASE_PROFILE, "Start Menu\\Programs\\Startup", true},
+        {BASE_PROFILE, "Start Menu\\Programs\\Acme", false},
+    };
+    for (auto& r : rows)
+        EXPECT_EQ(r.refused, RulesRefuse(r.base, r.below)) << r.base << " " << r.below;
+    // every row of the table is refused below its base, and the folders of
+    // a tree or a profiles folder one level deeper too
+    int count = 0;
+    for (const char* row = kFolderRules; *row; row += strlen(row) + 1, ++count) {
+        const char* path = row + 1;
+        EXPECT_TRUE(RulesRefuse(RuleBase(row), path)) << path;
+        std::string inside = std::string(path) + (path[0] ? "\\" : "") + "e2e";
+        EXPECT_EQ((RuleKinds(row) & ~PROTECT_SELF) != 0, RulesRefuse(RuleBase(row), inside.c_str()))
+            << inside;
+    }
+    EXPECT_EQ(52, count);  // the table is read to its end
 }

@@ -1,6 +1,6 @@
 // The registry keys and profile sections no log deletes whole, and the
 // profile file a bare name stands for.
-#include "actions/shared.h"
+#include "guard/guard.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +40,13 @@ TEST(Shared, KeyDeletions)
     };
     for (auto& r : rows)
         EXPECT_EQ(r.reason, SharedKeyReason(r.root, r.subkey)) << r.root << " " << r.subkey;
+    // components longer than the program's buffers, as the checker passes
+    // them: cut, they still match no shared name, and the count stays
+    const std::string longPart(5000, 'x');
+    EXPECT_EQ(KEY_ALLOWED, SharedKeyReason(2, ("Software\\" + longPart + "\\Run2").c_str()));
+    EXPECT_EQ(KEY_SHARED, SharedKeyReason(2, (longPart + "\\" + longPart + "\\Run").c_str()));
+    EXPECT_EQ(KEY_FIRST_LEVEL, SharedKeyReason(1, longPart.c_str()));
+    EXPECT_EQ(KEY_ALLOWED, SharedKeyReason(0, (longPart + "\\x\\" + longPart).c_str()));
 }
 
 TEST(Shared, ProfileSectionsAndFiles)

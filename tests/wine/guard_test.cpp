@@ -343,3 +343,98 @@ TEST(Guard, SharedRegistryKeysAndSystemSectionsStay)
     for (auto& s : shared)
         driver.RegDeleteValue(s.key, v);
 }
+
+// What another program finds when it tries to rename, remove or open for
+// deletion a folder (the fixture's three lines).
+static std::string TryMove(const Sandbox& box, const std::string& folder)
+{
+    static int run = 0;
+    std::string exe = box.Win("trymove.exe");
+    if (!box.Exists("trymove.exe"))
+        box.InstallFixture("trymove.exe", "trymove.exe");
+    std::string out = "trymove-" + std::to_string(++run) + ".txt";
+    Driver other;
+    if (!other.Start("\"" + exe + "\" \"" + folder + "\" \"" + box.Win(out) + "\"", box.Win()) ||
+        other.Wait() != 0)
+        return "<fixture did not run>";
+    return box.Read(out);
+}
+
+// The walk holds the folder it lists: while a question about a file in it
+// is open, no other program can rename it, remove it or open it for
+// deletion (as a link put in its place needs); a folder beside it that the
+// walk does not hold can be renamed. Answered, the walk finishes its tree.
+// The entry names its file without wildcards, so that its search is closed
+// and the hold alone keeps the folder (Wine's own searches share nothing
+// for deletion; Windows' share it).
+TEST(Guard, HeldFolderCannotBeRenamedWhileAQuestionIsOpenInIt)
+{
+    Sandbox box;
+    Driver driver;
+    box.Write("app\\tree\\held\\asked.txt", "a");
+    box.Write("app\\tree\\held\\deeper\\d.txt", "d");
+    box.Write("app\\tree\\beside\\b.txt", "b");
+    box.MakeDir("free");
+    std::string log = "P0," + box.Win("app\\tree\\held\\asked.txt") + ",1\r\n"
+                      "U0," + box.Win("app\\tree") + ",1\r\n";
+    std::string program = box.InstallProgram(StandardLog(log));
+    box.UseTemp(driver);
+    ASSERT_TRUE(driver.Start("\"" + program + "\" \"" + box.Win("app\\uninstal.ini") + "\"",
+                             box.Win("app")));
+    Box question = driver.WaitBox(120000);
+    ASSERT_EQ(question.text, "Delete " + box.Win("app\\tree\\held\\asked.txt") + "?");
+    // ERROR_SHARING_VIOLATION for each; the folder beside it moves and back
+    EXPECT_EQ(TryMove(box, box.Win("app\\tree\\held")), "move 32\r\nremove 32\r\nopen 32\r\n");
+    EXPECT_EQ(TryMove(box, box.Win("free")), "move 0\r\nremove 0\r\nopen 2\r\n");
+    EXPECT_TRUE(box.Exists("app\\tree\\held\\asked.txt"));
+    driver.Answer(YES);
+    WaitDone(driver, Title(), 120000);
+    ASSERT_TRUE(driver.Click(Title(), FINISH));
+    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_FALSE(box.Exists("app\\tree"));
+    EXPECT_FALSE(box.Exists("app\\tree\\held-moved"));
+}
+
+// Folders replaced from the host by links to protected folders after the
+// log was read and before the walk reaches them: a tree's subfolder, and an
+// entry's own folder. The walk judges what it opened, and leaves each alone
+// with its canary; the rest of the tree goes.
+TEST(Guard, FolderSwappedForALinkBeforeTheWalkIsRefused)
+{
+    Sandbox box;
+    Driver driver;
+    const std::string system = "C:\\windows\\system32\\e2e-" + box.name;
+    const std::string winsxs = "C:\\windows\\winsxs\\e2e-" + box.name;
+    for (auto& folder : {system, winsxs}) {
+        fs::create_directories(HostPath(folder + "\\"));
+        std::ofstream(HostPath(folder + "\\canary.txt")) << "canary";
+    }
+    box.Write("app\\ask.txt", "ask");
+    box.Write("app\\tree\\a.txt", "a");
+    box.Write("app\\tree\\sub\\s.txt", "s");
+    box.Write("app\\own\\o.txt", "o");
+    std::string log = "P0," + box.Win("app\\ask.txt") + ",1\r\n"
+                      "U0," + box.Win("app\\tree") + ",1\r\n"
+                      "U0," + box.Win("app\\own") + "\\*.*,1\r\n";
+    std::string program = box.InstallProgram(StandardLog(log));
+    box.UseTemp(driver);
+    ASSERT_TRUE(driver.Start("\"" + program + "\" \"" + box.Win("app\\uninstal.ini") + "\"",
+                             box.Win("app")));
+    Box question = driver.WaitBox(120000);
+    ASSERT_EQ(question.text, "Delete " + box.Win("app\\ask.txt") + "?");
+    LinkTo(box, "app\\tree\\sub", system);
+    LinkTo(box, "app\\own", winsxs);
+    driver.Answer(YES);
+    WaitDone(driver, Title(), 120000);
+    ASSERT_TRUE(driver.Click(Title(), FINISH));
+    EXPECT_EQ(driver.Wait(), 0);
+
+    EXPECT_TRUE(fs::exists(HostPath(system + "\\canary.txt")));
+    EXPECT_TRUE(fs::exists(HostPath(winsxs + "\\canary.txt")));
+    EXPECT_FALSE(box.Exists("app\\ask.txt"));
+    EXPECT_FALSE(box.Exists("app\\tree\\a.txt"));
+    EXPECT_TRUE(fs::is_symlink(box.Host("app\\tree\\sub")));
+    fs::remove_all(box.Host());  // the links go, never what they point to
+    fs::remove_all(HostPath(system + "\\"));
+    fs::remove_all(HostPath(winsxs + "\\"));
+}

@@ -16,9 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "actions/guard.h"
+#include "guard/guard.h"
 #include "actions/plan.h"
-#include "actions/shared.h"
 #include "common/globals.h"
 #include "common/nameset.h"
 #include "common/text.h"
@@ -143,52 +142,28 @@ static std::string Folded(const std::string& text)
 
 // ---- the protected-folder guard ----
 
-// The folders a standard system protects. The checker cannot ask the user's
-// system, so it assumes the usual layout on drive C; --protect adds more.
-// The program itself asks the system for every known folder and profile.
-static const char* const kProtected[] = {
-    "C:\\Windows", "C:\\Program Files", "C:\\Program Files (x86)", "C:\\Program Files\\Common Files",
-    "C:\\Program Files (x86)\\Common Files", "C:\\ProgramData",
-    "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Startup",
-    "C:\\ProgramData\\Microsoft\\Windows\\Templates",
-};
-
-// The profiles, and the folders of a profile below its own.
-static const char* const kProfiles[] = {
-    "C:\\Users", "C:\\Users\\Public", "C:\\Users\\Default", "C:\\Documents and Settings",
-    "C:\\Documents and Settings\\All Users", "C:\\Documents and Settings\\Default User",
-};
-static const char* const kProfileFolders[] = {
-    "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup",
-    "\\AppData\\Roaming\\Microsoft\\Windows\\SendTo", "\\AppData\\Roaming\\Microsoft\\Windows\\Templates",
-    "\\AppData\\Local\\Programs", "\\AppData\\LocalLow", "\\Pictures\\Screenshots",
-    "\\Pictures\\Camera Roll", "\\Pictures\\Saved Pictures", "\\Local Settings\\Application Data",
-    "\\Start Menu\\Programs\\Startup",
-};
-
-static void LoadProtected(const char* canonical)
+// The checker cannot ask the user's system: it reads a path against the
+// program's own rules in the usual layout (the Windows folder C:\Windows on
+// drive C, the profiles in C:\Users and C:\Documents and Settings);
+// --protect adds more folders. The program itself finds the folders the
+// rules name on its system, and every known folder and profile.
+static bool SameOrBelow(const std::string& folder, const std::string& inner)
 {
-    ClearProtectedFolders();
-    for (const char* folder : kProtected)
-        AddProtectedFolder(folder);
-    for (const char* name = kSystemTrees; *name; name += strlen(name) + 1)
-        AddProtectedFolder((std::string("C:\\Windows\\") + name).c_str(), PROTECT_TREE);
-    for (const char* folder : kProfiles)
-        AddProtectedFolder(folder, PROTECT_CHILDREN);
+    return folder.size() >= inner.size() &&
+           (folder.size() == inner.size() || folder[inner.size()] == '\\') &&
+           Folded(folder.substr(0, inner.size())) == Folded(inner);
+}
+
+static bool IsProtectedText(const char* canonical)
+{
+    if (UsualLayoutRefuses(canonical))
+        return true;
+    char extra[PATH_BUFFER];
     for (const std::string& folder : s_protectExtra)
-        AddProtectedFolder(folder.c_str());
-    // the profile a path lies in is protected as a system protects every profile
-    for (const char* profiles : {"C:\\Users\\", "C:\\Documents and Settings\\"}) {
-        size_t length = strlen(profiles);
-        if (strlen(canonical) <= length || Folded(std::string(canonical, length)) != Folded(profiles))
-            continue;
-        std::string profile = canonical;
-        size_t end = profile.find('\\', length);
-        profile = profile.substr(0, end);
-        AddProtectedFolder(profile.c_str(), PROTECT_CHILDREN);
-        for (const char* folder : kProfileFolders)
-            AddProtectedFolder((profile + folder).c_str());
-    }
+        if (CanonicalPath(folder.c_str(), extra, sizeof extra) &&
+            SameOrBelow(extra, canonical))
+            return true;
+    return false;
 }
 
 static bool IsFullPath(const std::string& path)
@@ -434,8 +409,7 @@ static bool IsGuarded(const char* folder)
     char canonical[PATH_BUFFER];
     if (!CanonicalPath(folder, canonical, sizeof canonical))
         return false;
-    LoadProtected(canonical);
-    return IsProtectedCanonical(canonical);
+    return IsProtectedText(canonical);
 }
 
 static std::string CheckPaths(const Action& a)

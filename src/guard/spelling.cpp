@@ -1,23 +1,8 @@
-#include "actions/guard.h"
-#include "common/bytes.h"
+// How the log checker reads a folder's spelling: the program asks the file
+// system instead (protect.cpp).
+#include "guard/guard.h"
 #include "common/globals.h"
 #include "common/text.h"
-
-// Windows' own folders inside the Windows folder. Each is the system's at
-// any depth: what an installer put there is named file by file. Sysnative
-// is how a 32-bit program reaches the 64-bit System32.
-const char kSystemTrees[] =
-    "System32\0Sysnative\0SysWOW64\0SysArm32\0system\0WinSxS\0Fonts\0assembly\0Microsoft.NET\0"
-    "servicing\0inf\0Boot\0Globalization\0IME\0Installer\0Media\0Help\0Cursors\0"
-    "Resources\0security\0Speech\0SystemApps\0SystemResources\0PolicyDefinitions\0"
-    "Registration\0schemas\0Tasks\0Web\0Logs\0Setup\0apppatch\0";
-
-// The checker's table: records of one kinds byte and a canonical text with
-// its zero, one after another in page memory that grows as needed.
-static char* s_table;
-static int s_tableUsed;
-static int s_tableSize;
-static int s_protectedCount;
 
 // Length of the root: "C:" of a drive path (a letter), "\\server\share" of a share,
 // 0 for anything else.
@@ -120,68 +105,21 @@ bool CanonicalPath(const char* path, char* dest, int destSize)
     return true;
 }
 
-void ClearProtectedFolders()
-{
-    s_tableUsed = 0;
-    s_protectedCount = 0;
-}
-
-bool AddProtectedFolder(const char* path, int kinds)
-{
-    char canonical[PATH_BUFFER];
-    if (!path[0] || !CanonicalPath(path, canonical, sizeof canonical))
-        return true;  // nothing to protect
-    int need = TextLength(canonical) + 2;
-    if (s_tableUsed + need > s_tableSize) {
-        int size = s_tableSize ? s_tableSize * 2 : 16384;
-        char* table = static_cast<char*>(PlatAllocPages(DWORD(size)));
-        if (!table)
-            return false;
-        MoveBytes(table, s_table, DWORD(s_tableUsed));
-        PlatFreePages(s_table);
-        s_table = table;
-        s_tableSize = size;
-    }
-    s_table[s_tableUsed] = char(kinds);
-    CopyText(s_table + s_tableUsed + 1, canonical, need - 1);
-    s_tableUsed += need;
-    ++s_protectedCount;
-    return true;
-}
-
-int ProtectedFolderCount()
-{
-    return s_protectedCount;
-}
-
-// True when folder is inner or lies below it (ignoring case).
-static bool SameOrBelow(const char* folder, const char* inner)
-{
-    int length = TextLength(inner);
-    if (TextLength(folder) < length || (folder[length] && folder[length] != '\\'))
-        return false;
-    char head[PATH_BUFFER];
-    CopyText(head, folder, length + 1);
-    return SameText(head, inner);
-}
-
-bool IsProtectedCanonical(const char* canonical)
+bool UsualLayoutRefuses(const char* canonical)
 {
     int root = RootLength(canonical);
-    if (!canonical[0] || root == 0 || !canonical[root])
+    if (root == 0 || !canonical[root])
         return true;  // a root, or nothing the system can name
-    for (int at = 0; at < s_tableUsed; at += TextLength(s_table + at + 1) + 2) {
-        int kinds = s_table[at];
-        const char* folder = s_table + at + 1;
-        if (SameOrBelow(folder, canonical))
-            return true;  // the folder, or one that holds it
-        if (!SameOrBelow(canonical, folder))
-            continue;
-        if (kinds & PROTECT_TREE)
-            return true;
-        // directly inside: its last backslash ends the protected folder
-        if ((kinds & PROTECT_CHILDREN) && FindLastChar(canonical, '\\') == TextLength(folder))
-            return true;
-    }
-    return false;
+    if (root != 2 || (canonical[0] | 0x20) != 'c')
+        return false;  // the usual layout lies on drive C
+    const char* below = canonical + 3;
+    // the first component: the Windows folder, or one of the drive's
+    char first[PATH_BUFFER];
+    int length = 0;
+    while (below[length] && below[length] != '\\')
+        length = int(NextChar(below + length) - below);
+    CopyText(first, below, length + 1 < PATH_BUFFER ? length + 1 : PATH_BUFFER);
+    if (SameText(first, "Windows"))
+        return RulesRefuse(BASE_WINDOWS, below[length] ? below + length + 1 : "");
+    return RulesRefuse(BASE_DRIVE, below);
 }

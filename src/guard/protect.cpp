@@ -6,8 +6,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "actions/guard.h"
+#include "guard/guard.h"
 #include "common/bytes.h"
+#include "common/erase.h"
 #include "common/globals.h"
 #include "common/text.h"
 
@@ -23,6 +24,8 @@ struct Identity {
 typedef DWORD(WINAPI* FinalPathFn)(HANDLE, WCHAR*, DWORD, DWORD);
 typedef UINT(WINAPI* Wow64DirectoryFn)(WCHAR*, UINT);
 typedef HRESULT(WINAPI* KnownFolderFn)(const GUID*, DWORD, HANDLE, WCHAR**);
+typedef BOOL(WINAPI* MitigationFn)(int, void*, SIZE_T);
+enum { REDIRECTION_TRUST_POLICY = 16 };  // ProcessRedirectionTrustPolicy
 
 static FinalPathFn s_finalPath;
 static Identity* s_ids;  // page memory, grown as needed; no identity twice
@@ -36,9 +39,30 @@ static WCHAR s_text[WIDE_PATH];
 static WCHAR s_above[WIDE_PATH];  // the last folder judged as one above another
 static int s_aboveVerdict;
 
+// Reads a folder's identity from an open handle; resolved, if given,
+// receives the path the file system resolved it to (the full path of
+// spelled where the system cannot say).
+static bool IdentifyHandle(HANDLE file, const WCHAR* spelled, Identity* id, WCHAR* resolved,
+                           DWORD* attributes = 0)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info))
+        return false;
+    id->volume = info.dwVolumeSerialNumber;
+    id->high = info.nFileIndexHigh;
+    id->low = info.nFileIndexLow;
+    if (attributes)
+        *attributes = info.dwFileAttributes;
+    if (!resolved)
+        return true;
+    DWORD length = s_finalPath ? s_finalPath(file, resolved, WIDE_PATH, 0) : 0;
+    if (!length || length >= WIDE_PATH)
+        length = GetFullPathNameW(spelled, WIDE_PATH, resolved, 0);
+    return length && length < WIDE_PATH;
+}
+
 // Opens a folder, following links as a walk through it would, and reads its
-// identity; resolved, if given, receives the path the file system resolved
-// it to (the full path where the system cannot say).
+// identity.
 static bool Identify(const WCHAR* path, Identity* id, WCHAR* resolved)
 {
     HANDLE file = CreateFileW(path, FILE_READ_ATTRIBUTES,
@@ -46,17 +70,7 @@ static bool Identify(const WCHAR* path, Identity* id, WCHAR* resolved)
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    bool known = GetFileInformationByHandle(file, &info) != 0;
-    id->volume = info.dwVolumeSerialNumber;
-    id->high = info.nFileIndexHigh;
-    id->low = info.nFileIndexLow;
-    if (known && resolved) {
-        DWORD length = s_finalPath ? s_finalPath(file, resolved, WIDE_PATH, 0) : 0;
-        if (!length || length >= WIDE_PATH)
-            length = GetFullPathNameW(path, WIDE_PATH, resolved, 0);
-        known = length && length < WIDE_PATH;
-    }
+    bool known = IdentifyHandle(file, path, id, resolved);
     CloseHandle(file);
     return known;
 }
@@ -155,6 +169,8 @@ static WCHAR* Join(WCHAR* dest, const WCHAR* folder, const WCHAR* name)
     return dest;
 }
 
+static void AddRules(int base, const WCHAR* folder);
+
 // A folder of profiles: it, and every folder in it as a profile.
 static void AddProfiles(const WCHAR* folder)
 {
@@ -169,9 +185,29 @@ static void AddProfiles(const WCHAR* folder)
         const WCHAR* name = found.cFileName;
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
             !(name[0] == '.' && (!name[1] || (name[1] == '.' && !name[2]))))
-            AddFolder(Join(profile, folder, name), PROTECT_CHILDREN);
+            AddRules(BASE_PROFILE, Join(profile, folder, name));
     } while (FindNextFileW(find, &found));
     FindClose(find);
+}
+
+// The folders the rules name below one base folder.
+static void AddRules(int base, const WCHAR* folder)
+{
+    WCHAR path[SYSTEM_PATH];
+    for (const char* row = kFolderRules; *row; row += TextLength(row) + 1) {
+        if (RuleBase(row) != base)
+            continue;
+        WCHAR name[SYSTEM_PATH];
+        MultiByteToWideChar(CP_ACP, 0, row + 1, -1, name, SYSTEM_PATH);
+        if (name[0])
+            Join(path, folder, name);
+        else
+            lstrcpynW(path, folder, SYSTEM_PATH);
+        if (RuleKinds(row) & PROTECT_PROFILES)
+            AddProfiles(path);
+        else
+            AddFolder(path, RuleKinds(row));
+    }
 }
 
 // A folder named by a text value, environment strings expanded.
@@ -218,20 +254,32 @@ void LoadProtectedFolders()
         (Wow64DirectoryFn)(void*)GetProcAddress(kernel, "GetSystemWow64DirectoryW");
     KnownFolderFn knownFolder = (KnownFolderFn)(void*)GetProcAddress(
         GetModuleHandleA("shell32.dll"), "SHGetKnownFolderPath");
+    // Windows 10 and 11 can refuse, for this process, to follow a junction
+    // that a non-administrator made: a link planted in a tree the user may
+    // write then leads nowhere. Older systems lack it (the call, or the
+    // policy, and it does not cover symbolic links); there the walk's held
+    // folders and the judgement by identity are the whole defence.
+    MitigationFn mitigation =
+        (MitigationFn)(void*)GetProcAddress(kernel, "SetProcessMitigationPolicy");
+    if (mitigation) {
+        DWORD enforce = 1;  // EnforceRedirectionTrust
+        mitigation(REDIRECTION_TRUST_POLICY, &enforce, sizeof enforce);
+    }
 
     WCHAR folder[SYSTEM_PATH];
-    WCHAR tree[SYSTEM_PATH];
-    // the shared Windows folder and the system's trees in it (a session host
-    // may give a program a private Windows folder of the user's)
+    // the shared Windows folder (a session host may give a program a private
+    // one of the user's), the rules' folders in it and on its drive
     if (!GetSystemWindowsDirectoryW(folder, SYSTEM_PATH))
         return;
     AddFolder(folder, PROTECT_SELF);
     if (!s_idCount)
         return;  // nothing can be judged without it
-    for (const char* name = kSystemTrees; *name; name += TextLength(name) + 1) {
-        WCHAR wide[64];
-        MultiByteToWideChar(CP_ACP, 0, name, -1, wide, 64);
-        AddFolder(Join(tree, folder, wide), PROTECT_TREE);
+    AddRules(BASE_WINDOWS, folder);
+    int root = RootLength(folder);
+    if (root && root + 1 < SYSTEM_PATH) {
+        folder[root] = '\\';
+        folder[root + 1] = 0;
+        AddRules(BASE_DRIVE, folder);
     }
     if (GetSystemDirectoryW(folder, SYSTEM_PATH))
         AddFolder(folder, PROTECT_TREE);
@@ -239,9 +287,14 @@ void LoadProtectedFolders()
         AddFolder(folder, PROTECT_TREE);
 
     // every known folder, the user's and all users'
-    for (int csidl = 0; csidl < 0x40; ++csidl)
-        if (SHGetFolderPathW(0, csidl, 0, SHGFP_TYPE_CURRENT, folder) == S_OK)
-            AddFolder(folder, csidl == CSIDL_PROFILE ? PROTECT_CHILDREN : PROTECT_SELF);
+    for (int csidl = 0; csidl < 0x40; ++csidl) {
+        if (SHGetFolderPathW(0, csidl, 0, SHGFP_TYPE_CURRENT, folder) != S_OK)
+            continue;
+        if (csidl == CSIDL_PROFILE)
+            AddRules(BASE_PROFILE, folder);
+        else
+            AddFolder(folder, PROTECT_SELF);
+    }
     for (const GUID& id : kKnownFolders) {
         WCHAR* path;  // not given back: a few bytes for the run's length
         if (knownFolder && knownFolder(&id, 0, 0, &path) == S_OK)
@@ -266,14 +319,14 @@ void LoadProtectedFolders()
             if (RegEnumKeyExA(list, i, sid, &length, 0, 0, 0, 0) != ERROR_SUCCESS)
                 break;
             if (ReadFolder(list, sid, L"ProfileImagePath", 0, folder))
-                AddFolder(folder, PROTECT_CHILDREN);
+                AddRules(BASE_PROFILE, folder);
         }
         if (ReadFolder(list, "", L"ProfilesDirectory", 0, folder))
             AddProfiles(folder);
         if (ReadFolder(list, "", L"Public", 0, folder))
-            AddFolder(folder, PROTECT_CHILDREN);
+            AddRules(BASE_PROFILE, folder);
         if (ReadFolder(list, "", L"Default", 0, folder))
-            AddFolder(folder, PROTECT_CHILDREN);
+            AddRules(BASE_PROFILE, folder);
         RegCloseKey(list);
     }
     if (SHGetFolderPathW(0, CSIDL_PROFILE, 0, SHGFP_TYPE_CURRENT, folder) == S_OK) {
@@ -284,17 +337,14 @@ void LoadProtectedFolders()
     s_ready = !s_failed;
 }
 
-// Judges a folder: ALLOWED, PROTECTED, or UNJUDGED when it cannot be
-// opened or the table is not filled. s_path then holds it as resolved.
-static int Judge(const WCHAR* path)
+// Judges a folder by its identity and the path the file system resolved
+// it to (in s_path): ALLOWED, PROTECTED, or UNJUDGED.
+static int JudgeResolved(const Identity* id)
 {
-    Identity id;
-    if (!s_ready || !Identify(path, &id, s_path))
-        return UNJUDGED;
     int root = RootLength(s_path);
     if (!root)
         return UNJUDGED;
-    if (!s_path[root] || !s_path[root + 1] || (KindsOf(&id) & (PROTECT_SELF | PROTECT_TREE)))
+    if (!s_path[root] || !s_path[root + 1] || (KindsOf(id) & (PROTECT_SELF | PROTECT_TREE)))
         return PROTECTED;  // a root, or a protected folder or one above one
     // the folders above, as the file system resolved them: a tree holds
     // it at any depth, a profile directly. A walk judges the folders of one
@@ -306,19 +356,69 @@ static int Judge(const WCHAR* path)
     lstrcpynW(s_above, s_path, WIDE_PATH);
     s_aboveVerdict = UNJUDGED;
     DWORD kinds = PROTECT_TREE | PROTECT_CHILDREN;
+    Identity above;
     do {
-        if (!Identify(s_path, &id, 0))
+        if (!Identify(s_path, &above, 0))
             return UNJUDGED;
-        if (KindsOf(&id) & kinds)
+        if (KindsOf(&above) & kinds)
             return s_aboveVerdict = PROTECTED;
         kinds = PROTECT_TREE;
     } while (CutLast(s_path, root));
     return s_aboveVerdict = ALLOWED;
 }
 
+// Judges a folder named by a path, following links as a walk through it
+// would; UNJUDGED when it cannot be opened or the table is not filled.
+static int Judge(const WCHAR* path)
+{
+    Identity id;
+    if (!s_ready || !Identify(path, &id, s_path))
+        return UNJUDGED;
+    return JudgeResolved(&id);
+}
+
 bool IsFolderRefusedW(const WCHAR* path)
 {
     return Judge(path) != ALLOWED;
+}
+
+// Opened for listing, so that the share mode counts: a handle that may
+// only read attributes holds nothing. Deletion is not shared, and a rename,
+// a removal or a link put in its place all open the folder for deletion
+// first. Windows also refuses them for every folder above an open one.
+int HoldFolder(const WCHAR* path, HANDLE parent, const WCHAR* name, HANDLE* held)
+{
+    DWORD access = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+    DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    HANDLE folder = parent ? OpenInFolder(parent, name, access, share, 0)
+                           : CreateFileW(path, access, share, 0, OPEN_EXISTING,
+                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, 0);
+    *held = INVALID_HANDLE_VALUE;
+    if (folder == INVALID_HANDLE_VALUE)
+        return HELD_NONE;
+    BY_HANDLE_FILE_INFORMATION info;
+    int kind = HELD_NONE;
+    if (GetFileInformationByHandle(folder, &info) &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        kind = info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT ? HELD_LINK : HELD_FOLDER;
+    if (kind == HELD_FOLDER)
+        *held = folder;
+    else
+        CloseHandle(folder);
+    return kind;
+}
+
+bool IsHeldFolderStill(HANDLE held)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    return GetFileInformationByHandle(held, &info) &&
+           !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool IsHeldFolderRefused(HANDLE held, const WCHAR* path)
+{
+    Identity id;
+    return !s_ready || !IdentifyHandle(held, path, &id, s_path) || JudgeResolved(&id) != ALLOWED;
 }
 
 // The path without a \\?\ prefix before a drive letter.
