@@ -37,6 +37,9 @@ static WCHAR s_path[WIDE_PATH];  // a folder as the file system resolves it
 static WCHAR s_folder[WIDE_PATH];
 static WCHAR s_text[WIDE_PATH];
 static WCHAR s_above[WIDE_PATH];  // the last folder judged as one above another
+// A 32-bit program on 64-bit Windows: what it names System32 is SysWOW64
+static WCHAR s_system32[SYSTEM_PATH];
+static WCHAR s_syswow64[SYSTEM_PATH];
 static int s_aboveVerdict;
 
 // Reads a folder's identity from an open handle; resolved, if given,
@@ -285,6 +288,10 @@ void LoadProtectedFolders()
         AddFolder(folder, PROTECT_TREE);
     if (wow64 && wow64(folder, SYSTEM_PATH))
         AddFolder(folder, PROTECT_TREE);
+#if defined(__i386__)
+    if (wow64 && wow64(s_syswow64, SYSTEM_PATH) && GetLongPathNameW(s_syswow64, s_syswow64, SYSTEM_PATH))
+        GetSystemDirectoryW(s_system32, SYSTEM_PATH);
+#endif
 
     // every known folder, the user's and all users'
     for (int csidl = 0; csidl < 0x40; ++csidl) {
@@ -429,6 +436,40 @@ static const WCHAR* Plain(const WCHAR* path)
                : path;
 }
 
+// The first n characters of a and b agree, ASCII letters in either case
+// (other characters exactly: at worst a file stays).
+static bool SameStart(const WCHAR* a, const WCHAR* b, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        WCHAR x = a[i], y = b[i];
+        if (x != y && !((x | 0x20) == (y | 0x20) && (x | 0x20) >= 'a' && (x | 0x20) <= 'z'))
+            return false;
+    }
+    return true;
+}
+
+// The folder a 32-bit program on 64-bit Windows reaches by this name: the
+// system redirects System32 to SysWOW64, apart from a few folders in it.
+static const WCHAR* Redirected(const WCHAR* path)
+{
+    int length = lstrlenW(s_system32);
+    if (!length || !SameStart(path, s_system32, length) || (path[length] && path[length] != '\\'))
+        return path;
+    static const WCHAR* const kKept[] = {L"catroot", L"catroot2", L"driverstore",
+                                         L"drivers\\etc", L"logfiles", L"spool"};
+    const WCHAR* rest = path + length + (path[length] == '\\');
+    for (const WCHAR* kept : kKept) {
+        int n = lstrlenW(kept);
+        if (SameStart(rest, kept, n) && (!rest[n] || rest[n] == '\\'))
+            return path;
+    }
+    static WCHAR redirected[WIDE_PATH];
+    lstrcpynW(redirected, s_syswow64, WIDE_PATH);
+    int at = lstrlenW(redirected);
+    lstrcpynW(redirected + at, path + length, WIDE_PATH - at);
+    return redirected;
+}
+
 bool IsFileRefusedW(const WCHAR* path)
 {
     lstrcpynW(s_folder, path, WIDE_PATH);
@@ -451,5 +492,6 @@ bool IsFileRefusedW(const WCHAR* path)
     if (!length || length >= WIDE_PATH)
         return true;
     length = GetLongPathNameW(s_text, s_text, WIDE_PATH);
-    return !length || length >= WIDE_PATH || lstrcmpiW(Plain(s_text), Plain(s_path)) != 0;
+    return !length || length >= WIDE_PATH ||
+           lstrcmpiW(Redirected(Plain(s_text)), Plain(s_path)) != 0;
 }
