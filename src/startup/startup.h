@@ -12,8 +12,17 @@ enum { TRAILER_SIZE = 256 };
 // closing double quote is removed. Without an argument it is empty. False
 // when the argument did not fit: argument then holds it cut, and a cut path
 // names another file.
+//
+// Switches come before the argument: words that begin with a slash and are
+// one of /SILENT, /VERYSILENT, /SUPPRESSMSGBOXES, /NORESTART, /LOG or
+// /LOG="file" (ignoring case) set their SWITCH_ flags in switches and, for
+// /LOG=, the file in reportPath (PATH_BUFFER bytes; left alone without one).
+// The first word that is no switch begins the argument, which runs to the
+// end of the line as before: a log path never begins with a slash. False
+// also when the report's file did not fit.
 bool ParseCommandLine(const char* commandLine, const char* programPath,
-                      char* argument, int argumentSize);
+                      char* argument, int argumentSize, unsigned* switches = 0,
+                      char* reportPath = 0);
 
 // The log's file name from the last TRAILER_SIZE bytes of the program file:
 // the NUL-terminated text that ends in the last byte. Byte 254 being NUL, or
