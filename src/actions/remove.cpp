@@ -5,6 +5,7 @@
 
 #include "actions/actions.h"
 #include "common/progress.h"
+#include "common/report.h"
 #include "actions/guard.h"
 #include "actions/match.h"
 #include "actions/plan.h"
@@ -26,12 +27,29 @@ static WCHAR s_shown[WIDE_PATH_ROOM];
 static HANDLE s_finds[WALK_DEPTH];
 static int s_ends[WALK_DEPTH];  // where the names of each level start in s_path
 static WIN32_FIND_DATAW s_found;
+static int s_scheduled;                // files of the run left to the next restart
+static int s_scheduledBefore[WALK_DEPTH];  // ... when the walk entered each level
+
+static_assert(OUT_REFUSED_FOLDER - OUT_REFUSED_DAMAGED == PLAN_GUARDED_FOLDER - PLAN_REFUSED_DAMAGED,
+              "the refusals are reported in the plan's order");
+
+// A run without boxes leaves no file for a person to retry: one that cannot
+// be deleted goes at the next restart, and the run says so by its exit code.
+static bool DeleteAtRestart(const WCHAR* path)
+{
+    if (!(g_switches & SWITCH_NO_BOXES) || !MoveFileExW(path, 0, MOVEFILE_DELAY_UNTIL_REBOOT))
+        return false;
+    ++s_scheduled;
+    g_exitCode = EXIT_RESTART;
+    return true;
+}
 
 void RemoveOneFile(const WCHAR* path, int action)
 {
     if (!MarkHandled(path))
         return;
     PaceStep();
+    int outcome = OUT_KEPT;
     if (action == PLAN_ASK) {
         // a question that cannot name the file is not asked: the file is listed
         char text[QUESTION_BUFFER];
@@ -41,11 +59,23 @@ void RemoveOneFile(const WCHAR* path, int action)
             action = ShowMessage(MSG_QUESTION, GetMessageText(MSGID_ASK_DELETE), text) == IDYES &&
                              !IsFileRefusedW(path)
                          ? PLAN_DELETE : PLAN_KEEP;
+        outcome = OUT_KEPT_ASKED;
     }
-    if (action == PLAN_DELETE && !EraseFile(path))
-        action = PLAN_OFFER;
+    if (action == PLAN_OFFER)
+        outcome = OUT_OFFERED;
+    if (action == PLAN_DELETE) {
+        outcome = OUT_DELETED;
+        if (!EraseFile(path)) {
+            outcome = OUT_SCHEDULED;
+            if (!DeleteAtRestart(path)) {
+                outcome = OUT_FAILED;
+                action = PLAN_OFFER;
+            }
+        }
+    }
     if (action == PLAN_OFFER)
         AddLeftover(path);
+    ReportOutcome(outcome, path);
 }
 
 // The walk judges every folder before it lists files in it by a wildcard,
@@ -86,8 +116,11 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
             where |= PLAN_IN_GUARDED;
         path[folderEnd] = kept;
     }
-    if (PlanFound(kind, mode, where, traits) >= PLAN_REFUSED_DAMAGED)
+    int plan = PlanFound(kind, mode, where, traits);
+    if (plan >= PLAN_REFUSED_DAMAGED) {
+        ReportOutcome(OUT_REFUSED_DAMAGED + plan - PLAN_REFUSED_DAMAGED);
         return;
+    }
     // our own wildcards list the folder and match here; the system's go to
     // the system with the name
     WidePattern wide;
@@ -98,8 +131,10 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
     }
 
     HANDLE find = FindFirstFileW(path, &s_found);
-    if (find == INVALID_HANDLE_VALUE)
+    if (find == INVALID_HANDLE_VALUE) {
+        ReportOutcome(OUT_NOT_FOUND);
         return;
+    }
     int depth = 0;
     s_finds[0] = find;
     s_ends[0] = slash + 1;
@@ -110,7 +145,9 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
             if (depth == 0)
                 return;
             path[s_ends[depth] - 1] = 0;  // the folder just walked
-            RemoveDirectoryW(path);
+            // a folder kept by files left to the restart goes after them
+            if (!RemoveDirectoryW(path) && s_scheduled > s_scheduledBefore[depth])
+                MoveFileExW(path, 0, MOVEFILE_DELAY_UNTIL_REBOOT);
             more = FindNextFileW(s_finds[--depth], &s_found) != 0;
             continue;
         }
@@ -140,11 +177,14 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
                 if (find != INVALID_HANDLE_VALUE) {
                     s_finds[++depth] = find;
                     s_ends[depth] = end + length + 1;
+                    s_scheduledBefore[depth] = s_scheduled;
                     continue;  // the first name of the folder is in s_found
                 }
                 path[end + length] = 0;
                 action = PLAN_REMOVE_EMPTY;
             }
+            if (action == PLAN_GUARDED_FOLDER)
+                ReportOutcome(OUT_REFUSED_FOLDER, path);
             if (action == PLAN_REMOVE_EMPTY)
                 RemoveDirectoryW(path);
             else if (action >= PLAN_KEEP && action <= PLAN_OFFER)

@@ -6,6 +6,7 @@
 #include "common/bytes.h"
 #include "common/globals.h"
 #include "common/process.h"
+#include "common/report.h"
 #include "common/text.h"
 
 typedef char Argument[ARGUMENT_BUFFER];
@@ -66,10 +67,14 @@ void CallLibraryEntry()
     int count = ParseNumber(number);
 
     HMODULE module = LoadLibraryA(library);
-    if (!module)
+    if (!module) {
+        ReportOutcome(OUT_NOT_FOUND);
         return;
+    }
     void* entry = (void*)GetProcAddress(module, name);
-    if (entry && count >= 0 && count <= MAX_ARGUMENTS) {
+    if (!entry)
+        ReportOutcome(OUT_NOT_FOUND);
+    else if (count >= 0 && count <= MAX_ARGUMENTS) {
         for (int i = 0; i < count; ++i)
             ReadEntryField(texts[i], 3 + i, ARGUMENT_BUFFER);  // texts may be cut
         CallWithTexts(entry, count, texts);
@@ -109,5 +114,6 @@ void RunProgram()
     if (!ReadEntryField(command, 0, sizeof command))
         return;
     ShortenProgramPath(command);
-    StartProgram(command, true);
+    if (!StartProgram(command, true))
+        ReportOutcome(OUT_NOT_FOUND);
 }

@@ -51,6 +51,22 @@ static bool StartsWithPath(const char* text, const char* prefix)
     return SameText(head, prefix);
 }
 
+void WriteSwitches(unsigned switches, const char* reportPath, char* dest, int destSize)
+{
+    CopyText(dest, "", destSize);
+    for (const auto& s : s_switches)
+        if (switches & s.flag) {
+            AppendText(dest, " /", destSize);
+            AppendText(dest, s.name, destSize);
+        }
+    // /LOG comes last: its file follows it
+    if ((switches & SWITCH_LOG) && reportPath[0]) {
+        AppendText(dest, "=\"", destSize);
+        AppendText(dest, reportPath, destSize);
+        AppendText(dest, "\"", destSize);
+    }
+}
+
 bool ParseCommandLine(const char* commandLine, const char* programPath,
                       char* argument, int argumentSize, unsigned* switches, char* reportPath)
 {

@@ -1,10 +1,12 @@
 // The entry point and the two stages of a run.
 //
 // Launcher stage (no argument): find the log named by the program file's
-// trailer, ask, copy this program into the temporary directory and start the
-// copy with the log's full path. Removal stage (the log path as argument):
+// trailer, ask, copy this program into the temporary directory, start the
+// copy with the switches and the log's full path, and wait for it: the
+// copy's exit code is the run's. Removal stage (the log path as argument):
 // load and order the log, run the entries that come before the progress
-// dialog, then open the dialog, which runs the rest.
+// dialog, then open the dialog, which runs the rest; nothing shown
+// (/VERYSILENT), every entry runs at once without a dialog.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -27,7 +29,7 @@ __attribute__((section(".Shared"), shared)) volatile LONG g_instanceCount = -1;
 
 static HINSTANCE s_module;
 static char s_argument[PATH_BUFFER];
-static char s_copyCommand[SCRATCH_BUFFER];
+static char s_copyCommand[SCRATCH_BUFFER + PATH_BUFFER];
 static char s_copyPath[PATH_BUFFER];
 static bool s_removalStage;
 
@@ -62,11 +64,17 @@ static void StartRemovalCopy()
 
     // Both paths are quoted: a temporary directory with a space in its path
     // would otherwise cut the copy's name short.
-    const char* args[2] = {s_copyPath, g_logPath};
-    FormatText(s_copyCommand, sizeof s_copyCommand, "\"%s\" \"%s\"", args, 2);
+    char switches[PATH_BUFFER + 64];
+    WriteSwitches(g_switches, g_reportPath, switches, sizeof switches);
+    const char* args[3] = {s_copyPath, switches, g_logPath};
+    FormatText(s_copyCommand, sizeof s_copyCommand, "\"%s\"%s \"%s\"", args, 3);
+    ReportText("Copy: ", s_copyCommand);
 
-    if (!StartProgram(s_copyCommand, false))
+    // the run ends when the copy's work ends, with its exit code
+    DWORD exitCode = EXIT_FATAL;
+    if (!StartProgram(s_copyCommand, false, &exitCode))
         ShowMessage(MSG_FATAL, GetMessageText(MSGID_START_FAILED), s_copyCommand);
+    g_exitCode = exitCode;
 }
 
 static void RunLauncherStage()
@@ -75,8 +83,12 @@ static void RunLauncherStage()
     // notification below names it whatever the answer.
     JoinPath(s_copyPath, g_tempDir, g_programPath + TextLength(g_programFolder),
              sizeof s_copyPath);
-    if (ShowMessage(MSG_QUESTION, GetMessageText(MSGID_CONFIRM), g_productTitle) == IDYES)
+    // a run without boxes takes Yes for the answer
+    if ((g_switches & SWITCH_NO_BOXES) ||
+        ShowMessage(MSG_QUESTION, GetMessageText(MSGID_CONFIRM), g_productTitle) == IDYES)
         StartRemovalCopy();
+    else
+        g_exitCode = EXIT_CANCELLED;
 
     SHChangeNotify(SHCNE_DELETE, SHCNF_PATHA, s_copyPath, 0);
     SHChangeNotify(SHCNE_RMDIR, SHCNF_PATHA, g_programFolder, 0);
@@ -89,7 +101,12 @@ static void RunRemovalStage()
     LoadProtectedFolders();  // before any entry can change what they are
     ResetCursor();
     RunActions();  // no dialog yet: only the entries numbered below 15000
-    DialogBoxParamA(s_module, MAKEINTRESOURCEA(IDD_PROGRESS), 0, DialogProc, 0);
+    // Nothing shown: the dialog is never made, RunActions above ran every
+    // entry, and the reports went to the report alone.
+    if (g_switches & SWITCH_VERYSILENT)
+        ScheduleSelfDelete();
+    else
+        DialogBoxParamA(s_module, MAKEINTRESOURCEA(IDD_PROGRESS), 0, DialogProc, 0);
 }
 
 extern "C" void WINAPI ProgramStart()
@@ -102,12 +119,13 @@ extern "C" void WINAPI ProgramStart()
         HWND other = FindWindowA(0, "Uninstall");
         ShowWindow(other, SW_MINIMIZE);
         ShowWindow(other, SW_SHOWDEFAULT);
-        ExitProcess(0);
+        ExitProcess(EXIT_BUSY);
     }
 
     GetModuleFileNameA(0, g_programPath, sizeof g_programPath);
     // a log path too long for its buffer is never opened cut short
-    if (!ParseCommandLine(GetCommandLineA(), g_programPath, s_argument, sizeof s_argument))
+    if (!ParseCommandLine(GetCommandLineA(), g_programPath, s_argument, sizeof s_argument,
+                          &g_switches, g_reportPath))
         ShowMessage(MSG_FATAL, "Can't open uninstal log file %s!", s_argument);
     CopyText(g_programFolder, g_programPath, sizeof g_programFolder);
     StripLastComponent(g_programFolder);
@@ -128,6 +146,10 @@ extern "C" void WINAPI ProgramStart()
     else
         FindLauncherLog();
 
+    // the report begins before anything can fail
+    if ((g_switches & SWITCH_LOG) && !OpenReport(s_removalStage))
+        ShowMessage(MSG_FATAL, "Can't write the report %s", g_reportPath);
+
     if (!NameSetCreate(&g_logLines, LOG_LINE_ROOM) ||
         (s_removalStage && !CreateHandledPaths()))
         ShowMessage(MSG_FATAL, NO_MEMORY_FORMAT, g_logPath);
@@ -144,5 +166,5 @@ extern "C" void WINAPI ProgramStart()
         RunLauncherStage();
     }
     FreeLog();
-    ExitProcess(0);
+    EndRun(g_exitCode);
 }

@@ -28,3 +28,17 @@ bool ParseCommandLine(const char* commandLine, const char* programPath,
 // the NUL-terminated text that ends in the last byte. Byte 254 being NUL, or
 // a last byte that is not NUL, gives "uninstal.ini".
 void LogNameFromTrailer(const char* block, char* name, int nameSize);
+
+// The switches as the launcher passes them on to its copy: " /NAME" for
+// each flag, and /LOG="reportPath" when there is one; into dest.
+void WriteSwitches(unsigned switches, const char* reportPath, char* dest, int destSize);
+
+// The run's report (/LOG), reportfile.cpp. The file's path: from the
+// command line, then made full; empty for a new file in the temporary folder.
+extern char g_reportPath[];
+// Opens the report (the launcher makes it anew, the removal stage adds to
+// it), fills in the report sink and writes the run's first lines. False
+// when it cannot be written.
+bool OpenReport(bool removalStage);
+// One line of the report: head, then text.
+void ReportText(const char* head, const char* text);
