@@ -70,6 +70,9 @@ static void StartRemovalCopy()
     FormatText(s_copyCommand, sizeof s_copyCommand, "\"%s\"%s \"%s\"", args, 3);
     ReportText("Copy: ", s_copyCommand);
 
+    // The copy's and the launcher's current folder is the temporary one:
+    // neither keeps the application's folder from going.
+    SetCurrentDirectoryA(g_tempDir);
     // the run ends when the copy's work ends, with its exit code
     DWORD exitCode = EXIT_FATAL;
     if (!StartProgram(s_copyCommand, false, &exitCode))
@@ -136,8 +139,9 @@ extern "C" void WINAPI ProgramStart()
     GetWindowsDirectoryA(g_windowsDir, sizeof g_windowsDir);
     CutTrailingBackslash(g_tempDir);
     CutTrailingBackslash(current);
-    // Running from inside the temporary directory: the copy goes elsewhere.
-    if (SameText(current, g_tempDir))
+    // A launcher running from inside the temporary directory sends its copy
+    // elsewhere. (The copy itself starts there: its launcher put it there.)
+    if (!s_argument[0] && SameText(current, g_tempDir))
         CopyText(g_tempDir, "c:\\", sizeof g_tempDir);
 
     s_removalStage = s_argument[0] != 0;

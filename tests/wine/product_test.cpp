@@ -69,7 +69,6 @@ TEST(Product, SampleApplicationUninstalledFromTheLauncher)
     Box question = driver.WaitBox();
     EXPECT_EQ(question.text, "Do you want to remove " + Product() + " and all of its components?");
     ASSERT_TRUE(driver.Answer(YES));
-    EXPECT_EQ(driver.Wait(), 0);
     std::string copy = box.Win("tmp\\unins.exe");
     ASSERT_TRUE(driver.Find(copy));
     Box license = driver.WaitBox();
@@ -112,4 +111,5 @@ TEST(Product, SampleApplicationUninstalledFromTheLauncher)
     EXPECT_TRUE(box.Exists("app"));
     ASSERT_TRUE(driver.Click(Title(), CLOSE));
     EXPECT_EQ(driver.WaitFound(), 0);
+    EXPECT_EQ(driver.Wait(), 0);  // the launcher waited for it
 }

@@ -31,7 +31,6 @@ static void RunLauncherToTheEnd(const Sandbox& box, Driver& driver, const std::s
     EXPECT_EQ(question.buttons, "Yes,No");
     EXPECT_EQ(question.owner, "-");
     ASSERT_TRUE(driver.Answer(YES));
-    EXPECT_EQ(driver.Wait(60000 * slow), 0);
 
     std::string copy = box.Win(temp + "\\unins.exe");
     EXPECT_TRUE(box.Exists(temp + "\\unins.exe"));
@@ -45,6 +44,8 @@ static void RunLauncherToTheEnd(const Sandbox& box, Driver& driver, const std::s
     EXPECT_FALSE(box.Exists("app\\data.txt"));
     ASSERT_TRUE(driver.Click(Title(), FINISH));
     EXPECT_EQ(driver.WaitFound(60000 * slow), 0);
+    // the launcher waited for its copy, and ends with its exit code
+    EXPECT_EQ(driver.Wait(60000 * slow), 0);
 }
 
 TEST(Launcher, YesCopiesItselfIntoATempFolderWithASpaceAndRunsTheLog)
@@ -64,7 +65,7 @@ TEST(Launcher, NoCopiesAndStartsNothing)
     Box question = driver.WaitBox();
     ASSERT_TRUE(question.found);
     ASSERT_TRUE(driver.Answer(NO));
-    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_EQ(driver.Wait(), 1602);  // the user answered No
     EXPECT_FALSE(box.Exists("tmp\\unins.exe"));
     EXPECT_FALSE(driver.Running(box.Win("tmp\\unins.exe")));
 }
@@ -82,7 +83,7 @@ TEST(Launcher, UnquotedProgramPathWithSpacesIsStillTheLauncher)
     ASSERT_TRUE(question.found) << "the unquoted path was taken for a log argument";
     EXPECT_EQ(question.text, "Remove " + Product() + " and all of its components?");
     ASSERT_TRUE(driver.Answer(NO));
-    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_EQ(driver.Wait(), 1602);  // the user answered No
 }
 
 TEST(Launcher, MissingLogIsAFatalError)
@@ -98,14 +99,14 @@ TEST(Launcher, MissingLogIsAFatalError)
     EXPECT_EQ(error.text, "Can't open uninstal log file " + box.Win("app\\uninstal.ini") + "!");
     EXPECT_EQ(error.buttons, "OK");
     ASSERT_TRUE(driver.Answer(OK));
-    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_EQ(driver.Wait(), 1605);  // not installed
 
     // the removal stage given a log that does not exist ends the same way
     ASSERT_TRUE(driver.Start("\"" + program + "\" \"" + box.Win("nope.ini") + "\""));
     error = driver.WaitBoxCaptioned("");
     EXPECT_EQ(error.text, "Can't open uninstal log file " + box.Win("nope.ini") + "!");
     ASSERT_TRUE(driver.Answer(OK));
-    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_EQ(driver.Wait(), 1605);  // not installed
 }
 
 TEST(Launcher, TrailerNamesTheLog)
@@ -124,7 +125,7 @@ TEST(Launcher, TrailerNamesTheLog)
     EXPECT_EQ(question.text, "Remove Other App now?");
     EXPECT_EQ(question.caption, " Other App");  // no message 48 in that log
     ASSERT_TRUE(driver.Answer(NO));
-    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_EQ(driver.Wait(), 1602);
 
     // a NUL in byte 254 of the trailer means the default name
     {
@@ -135,7 +136,7 @@ TEST(Launcher, TrailerNamesTheLog)
     question = driver.WaitBox();
     EXPECT_EQ(question.text, "Remove " + Product() + " and all of its components?");
     ASSERT_TRUE(driver.Answer(NO));
-    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_EQ(driver.Wait(), 1602);
 }
 
 TEST(Launcher, SecondInstanceOfTheSameFileEndsAtOnce)
@@ -151,7 +152,7 @@ TEST(Launcher, SecondInstanceOfTheSameFileEndsAtOnce)
     std::filesystem::rename(box.Host("app\\uninstal.ini"), box.Host("app\\gone.ini"));
     ASSERT_EQ(driver.Call({"makewindow", "Uninstall"}).back(), "ok");
     ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("app")));
-    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_EQ(driver.Wait(), 1618);  // another run of this file is in progress
     // it brought the window titled "Uninstall" forward: minimised, then restored
     EXPECT_EQ(driver.Call({"windowevents"}).back(), "ok\t1\t1");
     Box still = driver.WaitBox(2000);
@@ -159,7 +160,7 @@ TEST(Launcher, SecondInstanceOfTheSameFileEndsAtOnce)
 
     ASSERT_TRUE(driver.Find(program));
     ASSERT_TRUE(driver.Answer(NO));
-    EXPECT_EQ(driver.WaitFound(), 0);
+    EXPECT_EQ(driver.WaitFound(), 1602);
 }
 
 TEST(Launcher, CurrentFolderIsTheTempFolderSoTheCopyGoesToDriveC)
@@ -176,14 +177,14 @@ TEST(Launcher, CurrentFolderIsTheTempFolderSoTheCopyGoesToDriveC)
     ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("tmp")));
     ASSERT_TRUE(driver.WaitBox().found);
     ASSERT_TRUE(driver.Answer(YES));
-    EXPECT_EQ(driver.Wait(), 0);
+    ASSERT_TRUE(driver.Find("c:\\cwdtest.exe"));
     EXPECT_TRUE(std::filesystem::exists(rootCopy));
     EXPECT_FALSE(box.Exists("tmp\\cwdtest.exe"));
-    ASSERT_TRUE(driver.Find("c:\\cwdtest.exe"));
     ASSERT_TRUE(driver.WaitWindow(Title()));
     WaitDone(driver, Title());
     ASSERT_TRUE(driver.Click(Title(), FINISH));
     EXPECT_EQ(driver.WaitFound(), 0);
+    EXPECT_EQ(driver.Wait(), 0);
     std::filesystem::remove(rootCopy);
 }
 
@@ -202,7 +203,7 @@ TEST(Launcher, CopyThatFailsShowsMessage36)
     EXPECT_EQ(error.text, "Cannot copy " + program + " to " + box.Win("tmp\\unins.exe"));
     EXPECT_EQ(error.buttons, "OK");
     ASSERT_TRUE(driver.Answer(OK));
-    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_EQ(driver.Wait(), 1603);  // a fatal error
     EXPECT_EQ(box.Read("tmp\\unins.exe"), "in the way");
     driver.Release(box.Win("tmp\\unins.exe"));
 }

@@ -734,6 +734,69 @@ static void CmdMakeWindow(const Fields& f)
     Reply(FindWindowA("DriverWindow", 0) ? "ok" : "error\tno window");
 }
 
+// watch: from now on, notes every visible top-level window of another
+// process that was not there when the watch began; watched: what it saw
+// ("ok", then class|title of each). A program meant to show nothing must
+// leave the list empty.
+static CRITICAL_SECTION s_watchLock;
+static std::map<HWND, bool> s_watchBefore;
+static std::vector<std::string> s_watchSeen;
+static std::map<HWND, bool> s_watchNoted;
+
+static BOOL CALLBACK NoteWindow(HWND window, LPARAM starting)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == GetCurrentProcessId() || !IsWindowVisible(window))
+        return TRUE;
+    if (starting) {
+        s_watchBefore[window] = true;
+    } else if (!s_watchBefore.count(window) && !s_watchNoted.count(window)) {
+        s_watchNoted[window] = true;
+        char title[512] = "";
+        GetWindowTextA(window, title, sizeof title);  // never blocks on a busy window
+        s_watchSeen.push_back(ClassOf(window) + "|" + title);
+    }
+    return TRUE;
+}
+
+static DWORD WINAPI WatchThread(void*)
+{
+    for (;;) {
+        EnterCriticalSection(&s_watchLock);
+        EnumWindows(NoteWindow, 0);
+        LeaveCriticalSection(&s_watchLock);
+        Sleep(5);
+    }
+}
+
+static void CmdWatch()
+{
+    static bool running;
+    if (!running)
+        InitializeCriticalSection(&s_watchLock);
+    EnterCriticalSection(&s_watchLock);
+    s_watchBefore.clear();
+    s_watchSeen.clear();
+    s_watchNoted.clear();
+    EnumWindows(NoteWindow, 1);
+    LeaveCriticalSection(&s_watchLock);
+    if (!running)
+        CreateThread(0, 0, WatchThread, 0, 0, 0);
+    running = true;
+    Reply("ok");
+}
+
+static void CmdWatched()
+{
+    EnterCriticalSection(&s_watchLock);
+    std::string answer = "ok";
+    for (const std::string& seen : s_watchSeen)
+        answer += "\t" + Flat(seen);
+    LeaveCriticalSection(&s_watchLock);
+    Reply(answer);
+}
+
 static Fields Split(const std::string& line)
 {
     Fields fields;
@@ -818,6 +881,10 @@ int main()
             Reply("ok");
         } else if (c == "acp")
             Reply("ok\t" + std::to_string(GetACP()));
+        else if (c == "watch")
+            CmdWatch();
+        else if (c == "watched")
+            CmdWatched();
         else if (c == "windowevents")
             Reply("ok\t" + std::to_string(s_minimised) + "\t" + std::to_string(s_restored));
         else if (c == "sleep") {
