@@ -24,7 +24,10 @@ static std::string ReadHost(const std::string& path)
 // The visible windows the driver saw since "watch" (class|title each).
 static std::vector<std::string> Watched(Driver& driver)
 {
-    std::vector<std::string> seen = driver.Call({"watched"});
+    std::vector<std::string> seen;
+    std::stringstream answer(driver.Call({"watched"}).at(0));
+    for (std::string field; std::getline(answer, field, '\t');)
+        seen.push_back(field);
     EXPECT_EQ(seen.at(0), "ok");
     seen.erase(seen.begin());
     return seen;
@@ -216,4 +219,43 @@ TEST(Silent, VerySilentRemovalEndsWith3010AndTheHeldFileGoesAtTheRestart)
     ASSERT_TRUE(driver.Release(held));
     RestartWine();
     EXPECT_EQ(HostTree(box.Host("Data")), (std::set<std::string>{"ask.txt", "offer.txt"}));
+}
+
+// /SILENT: the dialog shows the work and closes itself; the report without
+// a file name goes to the temporary folder. /VERYSILENT without a log: no
+// box, exit code 1605, and the report says why.
+TEST(Silent, SilentDialogClosesItselfAndAMissingLogEndsWith1605)
+{
+    Sandbox box;
+    Driver driver;
+    std::string program = box.InstallProgram(StandardLog("P0," + box.Win("app\\data.txt") + ",0\r\n"));
+    box.Write("app\\data.txt", "data");
+    box.UseTemp(driver);
+    ASSERT_EQ(driver.Call({"watch"}).back(), "ok");
+    ASSERT_TRUE(driver.Start("\"" + program + "\" /silent /Log", box.Win()));
+    ASSERT_TRUE(driver.WaitWindow(Title()));
+    EXPECT_EQ(driver.Wait(), 0) << "nobody clicks: the dialog closes itself";
+    EXPECT_FALSE(box.Exists("app\\data.txt"));
+    EXPECT_EQ(Watched(driver), std::vector<std::string>{"#32770|" + Title()});
+    std::vector<std::string> reports;
+    for (const auto& file : fs::directory_iterator(box.Host("tmp")))
+        if (file.path().filename().string().rfind("Uninstall app ", 0) == 0)
+            reports.push_back(file.path().string());
+    ASSERT_EQ(reports.size(), 1u) << testing::PrintToString(HostTree(box.Host("tmp")));
+    std::vector<std::string> lines = ReportLines(ReadHost(reports[0]));
+    int entry = Find(lines, "Entry 30001 P " + box.Win("app\\data.txt,0"));
+    ASSERT_GT(entry, 0);
+    EXPECT_EQ(lines[entry + 1], "    deleted: " + box.Win("app\\data.txt"));
+    EXPECT_EQ(lines[entry + 2], "Exit code: 0");
+    EXPECT_EQ(lines[entry + 4], "Exit code: 0");
+
+    fs::remove(box.Host("app\\uninstal.ini"));
+    ASSERT_EQ(driver.Call({"watch"}).back(), "ok");
+    ASSERT_TRUE(driver.Start("\"" + program + "\" /VERYSILENT /LOG=\"..\\missing.log\"", box.Win("app")));
+    EXPECT_EQ(driver.Wait(30000), 1605);
+    EXPECT_EQ(Watched(driver), std::vector<std::string>{});
+    lines = ReportLines(box.Read("missing.log"));
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[3], "    not shown: Can't open uninstal log file " + box.Win("app\\uninstal.ini") + "!");
+    EXPECT_EQ(lines[4], "Exit code: 1605");
 }
