@@ -747,9 +747,10 @@ static BOOL CALLBACK NoteWindow(HWND window, LPARAM starting)
 {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid == GetCurrentProcessId() || !IsWindowVisible(window))
+    // (a window the system reported shown may be gone again by now)
+    if (pid == GetCurrentProcessId() || (starting != 2 && !IsWindowVisible(window)))
         return TRUE;
-    if (starting) {
+    if (starting == 1) {
         s_watchBefore[window] = true;
     } else if (!s_watchBefore.count(window) && !s_watchNoted.count(window)) {
         s_watchNoted[window] = true;
@@ -760,13 +761,30 @@ static BOOL CALLBACK NoteWindow(HWND window, LPARAM starting)
     return TRUE;
 }
 
+// Every window shown anywhere, however briefly, as the system reports it.
+static void CALLBACK OnShow(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
+                            DWORD)
+{
+    if (object != OBJID_WINDOW || child != CHILDID_SELF || !window || GetParent(window))
+        return;
+    EnterCriticalSection(&s_watchLock);
+    NoteWindow(window, 2);
+    LeaveCriticalSection(&s_watchLock);
+}
+
 static DWORD WINAPI WatchThread(void*)
 {
+    SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_SHOW, 0, OnShow, 0, 0,
+                    WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
     for (;;) {
+        // and a look at the whole desktop every few milliseconds besides
         EnterCriticalSection(&s_watchLock);
         EnumWindows(NoteWindow, 0);
         LeaveCriticalSection(&s_watchLock);
-        Sleep(5);
+        MSG message;
+        while (PeekMessageA(&message, 0, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        MsgWaitForMultipleObjects(0, 0, FALSE, 5, QS_ALLINPUT);
     }
 }
 
