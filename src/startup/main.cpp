@@ -77,6 +77,9 @@ static void StartRemovalCopy()
     DWORD exitCode = EXIT_FATAL;
     if (!StartProgram(s_copyCommand, false, &exitCode))
         ShowMessage(MSG_FATAL, GetMessageText(MSGID_START_FAILED), s_copyCommand);
+    // a copy that died (an exception's code) failed
+    if (exitCode != EXIT_DONE && exitCode != EXIT_RESTART && exitCode != EXIT_NOT_INSTALLED)
+        exitCode = EXIT_FATAL;
     g_exitCode = exitCode;
 }
 
