@@ -119,6 +119,8 @@ int main(int argc, char** argv)
         setenv("WINEDEBUG", "-all", 1);
         setenv("WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d", 1);
         setenv("DISPLAY", e2e::Display().c_str(), 1);
+        if (!e2e::LdPreload().empty())
+            setenv("LD_PRELOAD", e2e::LdPreload().c_str(), 1);
 
         fs::remove_all(e2e::HostPath(kBench));
         fs::create_directories(e2e::HostPath(kBench + "\\prog"));

@@ -19,11 +19,12 @@ endif()
 
 # -Oz picks the shorter encoding also where it is slower. Data is aligned
 # only as the ABI asks (GCC puts larger arrays on 32 bytes), so that the
-# texts and tables lie without gaps.
+# texts and tables lie without gaps. No jump tables: each of their entries
+# is an absolute address, one relocation a case.
 set(FREESTANDING_FLAGS ${SIZE_FLAGS}
     -Oz -fno-exceptions -fno-rtti -fno-threadsafe-statics -fno-asynchronous-unwind-tables
     -fno-unwind-tables -fno-stack-protector -fno-builtin -ffreestanding -mno-stack-arg-probe
-    -fno-tree-loop-distribute-patterns -fno-ident -ffunction-sections -malign-data=abi
+    -fno-tree-loop-distribute-patterns -fno-ident -ffunction-sections -malign-data=abi -fno-jump-tables
     -Wall -Wextra -Wno-unused-parameter)
 
 add_library(unins_core STATIC ${CORE_SOURCES} src/common/platform_win32.cpp)
@@ -54,12 +55,15 @@ add_executable(unins_linked WIN32 ${PROGRAM_SOURCES})
 target_include_directories(unins_linked PRIVATE src res)
 target_compile_options(unins_linked PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${FREESTANDING_FLAGS}>)
 # The stack is committed whole so that no frame needs a probe routine.
-# An executable loads at its own base: it needs no relocation table.
-# unins.ld lays the image out in four sections.
+# The image carries its relocation table, so that Windows can load it at a
+# random base (and exploit protection that refuses stripped images starts
+# it); it keeps its data from being executed, and it is terminal-server
+# aware (README: What Windows sees). unins.ld lays the image out in five
+# sections.
 target_link_options(unins_linked PRIVATE
     -nostdlib -s -Wl,--entry,${ENTRY_SYMBOL} -Wl,--subsystem,windows
     -Wl,-T,${CMAKE_SOURCE_DIR}/cmake/unins.ld
-    -Wl,--gc-sections -Wl,--disable-dynamicbase -Wl,--disable-reloc-section
+    -Wl,--gc-sections -Wl,--dynamicbase -Wl,--nxcompat -Wl,--tsaware
     "SHELL:-Xlinker --stack -Xlinker 0x100000,0x100000")
 target_link_libraries(unins_linked PRIVATE unins_core
     kernel32 user32 gdi32 advapi32 shell32 gcc)
@@ -68,6 +72,23 @@ target_link_libraries(unins_linked PRIVATE unins_core
 set_target_properties(unins_core unins_linked PROPERTIES INTERPROCEDURAL_OPTIMIZATION ON)
 set_target_properties(unins_linked PROPERTIES OUTPUT_NAME unins_linked
     LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/unins.ld)
+
+# The same program linked for another base, for the test that applies the
+# relocation table to the delivered file and must get this image: a place
+# the table left out would differ. The 64-bit twin addresses its data
+# relative to its code and has no table.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    add_executable(unins_moved WIN32 ${PROGRAM_SOURCES})
+    target_include_directories(unins_moved PRIVATE src res)
+    target_compile_options(unins_moved PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${FREESTANDING_FLAGS}>)
+    get_target_property(LINK_FLAGS_OF_PROGRAM unins_linked LINK_OPTIONS)
+    target_link_options(unins_moved PRIVATE ${LINK_FLAGS_OF_PROGRAM}
+        -Wl,--image-base,0x10000000)
+    target_link_libraries(unins_moved PRIVATE unins_core
+        kernel32 user32 gdi32 advapi32 shell32 gcc)
+    set_target_properties(unins_moved PROPERTIES INTERPROCEDURAL_OPTIMIZATION ON
+        LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/unins.ld)
+endif()
 
 # The delivered file is the linked image followed by the 26-byte trailer
 # naming the log: "uninstal.ini" NUL "uninstal.ini" NUL.

@@ -12,6 +12,7 @@
 #define IDC_DELETE_ALL          1004
 #define IDC_STATUS_LIST         1005
 #define IDC_FINISH              1006
+#define IDC_PROGRESS_BAR        1007
 
 /* Private command the progress dialog posts to itself to start the work. */
 #define CMD_START_WORK          3024

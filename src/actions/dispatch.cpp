@@ -23,5 +23,6 @@ void RunActions()
         ReportEntry(order, g_cursor->text);
         RunEntry(g_cursor->text[0]);
         ++g_cursor;
+        TakeMessages(0);
     }
 }

@@ -1,5 +1,7 @@
-// The process-wide delay counter that paces a run.
+// The process-wide delay counter that paces a run. Once the dialog is open
+// it takes its messages during the delays.
 #include "actions/actions.h"
+#include "common/progress.h"
 
 static DWORD s_paceCount;  // never reset during a run
 
@@ -7,11 +9,11 @@ void PaceStep()
 {
     ++s_paceCount;
     if (s_paceCount < PACED_STEPS + 1)
-        PlatSleep(PACE_DELAY);
+        TakeMessages(PACE_DELAY);
 }
 
 void CompletePacing()
 {
     for (++s_paceCount; s_paceCount < PACED_STEPS + 1; ++s_paceCount)
-        PlatSleep(PACE_DELAY);
+        TakeMessages(PACE_DELAY);
 }

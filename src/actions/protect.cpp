@@ -221,8 +221,9 @@ void LoadProtectedFolders()
 
     WCHAR folder[SYSTEM_PATH];
     WCHAR tree[SYSTEM_PATH];
-    // the Windows folder and the system's trees in it
-    if (!GetWindowsDirectoryW(folder, SYSTEM_PATH))
+    // the shared Windows folder and the system's trees in it (a session host
+    // may give a program a private Windows folder of the user's)
+    if (!GetSystemWindowsDirectoryW(folder, SYSTEM_PATH))
         return;
     AddFolder(folder, PROTECT_SELF);
     if (!s_idCount)

@@ -140,6 +140,7 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
     s_ends[0] = slash + 1;
     bool more = true;
     for (;;) {
+        TakeMessages(0);  // a long walk keeps the dialog answering
         if (!more) {
             FindClose(s_finds[depth]);
             if (depth == 0)

@@ -11,7 +11,8 @@ bool EraseFile(const WCHAR* path)
         // the font calls are given a drive path as the user knows it
         bool drive = path[0] == '\\' && path[2] == '?' && path[5] == ':';
         RemoveFontResourceW(drive ? path + 4 : path);
-        SendMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
+        // posted: a hung window elsewhere must not hold the removal
+        PostMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
     }
     // Most files go at the first attempt, and clearing the attributes of
     // every file would cost as much again as deleting it: they are cleared

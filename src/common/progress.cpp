@@ -13,3 +13,11 @@ void AddLeftover(const WCHAR* path)
     if (g_progress.leftover)
         g_progress.leftover(path);
 }
+
+void TakeMessages(DWORD waitMs)
+{
+    if (g_progress.takeMessages)
+        g_progress.takeMessages(waitMs);
+    else if (waitMs)
+        PlatSleep(waitMs);
+}

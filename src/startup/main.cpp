@@ -41,12 +41,14 @@ static void FindLauncherLog()
     if (file == INVALID_HANDLE_VALUE)
         ShowMessage(MSG_FATAL, "Don't open %s", g_programPath);
 
+    // a signed file carries its signature after the trailer
+    DWORD end = TrailerEnd(reinterpret_cast<const unsigned char*>(s_module), size);
     char block[TRAILER_SIZE];
     ZeroBytes(block, sizeof block);
-    if (size < TRAILER_SIZE) {
+    if (end < TRAILER_SIZE) {
         ShowMessage(MSG_READ_ERROR, "Error reading file %s", g_programPath);
     } else {
-        SetFilePointer(file, LONG(size - TRAILER_SIZE), 0, FILE_BEGIN);
+        SetFilePointer(file, LONG(end - TRAILER_SIZE), 0, FILE_BEGIN);
         ReadExact(file, block, TRAILER_SIZE, g_programPath);
     }
     char name[PATH_BUFFER];
@@ -139,6 +141,8 @@ extern "C" void WINAPI ProgramStart()
     char current[PATH_BUFFER];
     GetTempPathA(sizeof g_tempDir, g_tempDir);
     GetCurrentDirectoryA(sizeof current, current);
+    // where the profile functions take a bare file name from: marked
+    // terminal-server aware, the program gets the shared folder here too
     GetWindowsDirectoryA(g_windowsDir, sizeof g_windowsDir);
     CutTrailingBackslash(g_tempDir);
     CutTrailingBackslash(current);

@@ -42,3 +42,9 @@ extern char g_reportPath[];
 bool OpenReport(bool removalStage);
 // One line of the report: head, then text.
 void ReportText(const char* head, const char* text);
+
+// Where the trailer ends in a program file of fileSize bytes whose headers
+// begin at image (the file's first bytes, or the module as loaded): at the
+// certificate table that signing appends, when the security directory names
+// one within the file, else at the file's end.
+unsigned TrailerEnd(const unsigned char* image, unsigned fileSize);

@@ -25,6 +25,13 @@ static RECT ItemRect(HWND window, int id)
     return r;
 }
 
+// Ends the dialog three quarters of a control's height below the control.
+static void EndDialogBelow(HWND window, int id)
+{
+    RECT r = ItemRect(window, id);
+    SetDialogBottom(window, r.bottom + (3 * (r.bottom - r.top)) / 4);
+}
+
 static void EnableItem(HWND window, int id, BOOL enable)
 {
     EnableWindow(GetDlgItem(window, id), enable);
@@ -51,6 +58,85 @@ static void ListLeftover(const WCHAR* path)
     SendDlgItemMessageW(g_dialog, IDC_LEFTOVER_LIST, LB_ADDSTRING, 0, (LPARAM)shown);
 }
 
+enum {
+    BAR_FULL = 1000,      // the bar's positions: thousandths of the work
+    TREE_STEPS = 1000,    // an entry of this many steps fills half its share
+    STEP_CAP = 1 << 20,   // more steps fill no more of it
+    PUMP_INTERVAL = 50,   // ms between two looks at the dialog's messages
+};
+
+static ActionEntry* s_firstEntry;  // the first entry the dialog runs
+static ActionEntry* s_stepEntry;   // the entry whose steps are counted
+static DWORD s_steps;
+static DWORD s_lastPump;
+
+// The bar keeps its position in its user data, where it is drawn from
+// (and where a test reads it).
+static void ShowProgress(int position)
+{
+    HWND bar = GetDlgItem(g_dialog, IDC_PROGRESS_BAR);
+    if (GetWindowLongPtrA(bar, GWLP_USERDATA) != position) {
+        SetWindowLongPtrA(bar, GWLP_USERDATA, position);
+        InvalidateRect(bar, 0, FALSE);
+    }
+}
+
+static void DrawProgress(const DRAWITEMSTRUCT* item)
+{
+    RECT part = item->rcItem;
+    int position = (int)GetWindowLongPtrA(item->hwndItem, GWLP_USERDATA);
+    part.right = part.left + (part.right - part.left) * position / BAR_FULL;
+    FillRect(item->hDC, &part, (HBRUSH)(COLOR_HIGHLIGHT + 1));
+    part.left = part.right;
+    part.right = item->rcItem.right;
+    FillRect(item->hDC, &part, (HBRUSH)(COLOR_BTNFACE + 1));
+}
+
+// The work's position: the entries done of those the dialog runs, and a
+// share of the entry under way. How much a tree holds is not known before
+// it is walked, so its steps fill its share ever more slowly, never whole.
+static int WorkPosition()
+{
+    int total = (int)(g_lastEntry - s_firstEntry) + 1;
+    int done = (int)(g_cursor - s_firstEntry);
+    if (done >= total)
+        return BAR_FULL;  // the pacing that may follow the last entry adds nothing
+    int share = (int)(s_steps * BAR_FULL / (s_steps + TREE_STEPS));
+    return (done * BAR_FULL + share) / total;
+}
+
+// The progress sink's pump, called between steps of the work. The work
+// runs inside the dialog's own command; here the dialog paints and answers
+// at least every PUMP_INTERVAL ms, and through the pacing delays. No input
+// reaches the work: its buttons are disabled and OnCommand takes no command
+// while the work runs. A WM_QUIT taken here is dropped: nothing in the
+// program posts one, and the work must not end midway.
+static void TakeDialogMessages(DWORD waitMs)
+{
+    if (s_stepEntry != g_cursor) {
+        s_stepEntry = g_cursor;
+        s_steps = 0;
+    }
+    if (s_steps < STEP_CAP)
+        ++s_steps;
+    DWORD start = GetTickCount();
+    if (!waitMs && start - s_lastPump < PUMP_INTERVAL)
+        return;
+    s_lastPump = start;
+    ShowProgress(WorkPosition());
+    for (;;) {
+        MSG message;
+        // the dialog's own keys are translated by IsDialogMessage
+        while (PeekMessageA(&message, 0, 0, 0, PM_REMOVE))
+            if (!IsDialogMessageA(g_dialog, &message))
+                DispatchMessageA(&message);
+        DWORD spent = GetTickCount() - start;
+        if (spent >= waitMs)
+            return;
+        MsgWaitForMultipleObjects(0, 0, FALSE, waitMs - spent, QS_ALLINPUT);
+    }
+}
+
 void OnInitDialog(HWND window)
 {
     // (the Ptr forms are GetWindowLongA and SetClassLongA in the 32-bit program)
@@ -58,10 +144,8 @@ void OnInitDialog(HWND window)
     SetClassLongPtrA(window, GCLP_HICON, (LONG_PTR)LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAIN)));
     SetWindowTextA(window, g_caption);
 
-    // Only the status list and the upper half of the label's area show
-    // while the work runs.
-    RECT label = ItemRect(window, IDC_LEFTOVER_LABEL);
-    SetDialogBottom(window, label.top + (label.bottom - label.top) / 2);
+    // Only the status list and the progress bar show while the work runs.
+    EndDialogBelow(window, IDC_PROGRESS_BAR);
 
     SetDlgItemTextA(window, IDC_FINISH, GetMessageText(MSGID_FINISH));
     EnableItem(window, IDC_CLOSE, FALSE);
@@ -72,6 +156,7 @@ void OnInitDialog(HWND window)
     g_dialog = window;
     g_progress.statusLine = ShowStatusLine;
     g_progress.leftover = ListLeftover;
+    g_progress.takeMessages = TakeDialogMessages;
     PostMessageA(window, WM_COMMAND, CMD_START_WORK, 0);
 }
 
@@ -84,22 +169,18 @@ static void LayOutFilesLeft(HWND window)
     SetDlgItemTextA(window, IDC_DELETE_SELECTED, GetMessageText(MSGID_DELETE_SELECTED));
     SetDlgItemTextA(window, IDC_DELETE_ALL, GetMessageText(MSGID_DELETE_ALL));
     ShowItem(window, IDC_FINISH, SW_HIDE);
-    RECT close = ItemRect(window, IDC_CLOSE);
-    int bottom = close.bottom + (3 * (close.bottom - close.top)) / 4;
+    ShowItem(window, IDC_LEFTOVER_LABEL, SW_SHOW);
     EnableItem(window, IDC_CLOSE, TRUE);
-    SetDialogBottom(window, bottom);
+    EndDialogBelow(window, IDC_CLOSE);
     SendDlgItemMessageA(window, IDC_LEFTOVER_LIST, LB_SETCURSEL, 0, 0);
 }
 
 static void LayOutNothingLeft(HWND window)
 {
-    ShowItem(window, IDC_LEFTOVER_LABEL, SW_HIDE);
     ShowItem(window, IDC_LEFTOVER_LIST, SW_HIDE);
-    RECT finish = ItemRect(window, IDC_FINISH);
-    int bottom = finish.bottom + (3 * (finish.bottom - finish.top)) / 4;
     EnableItem(window, IDC_FINISH, TRUE);
     ShowItem(window, IDC_FINISH, SW_SHOW);
-    SetDialogBottom(window, bottom);
+    EndDialogBelow(window, IDC_FINISH);
 }
 
 // Asks the system to delete the running copy at the next restart; where the
@@ -126,7 +207,9 @@ static void DoWork(HWND window)
     started = true;
 
     ShowWindow(window, SW_SHOW);
+    s_firstEntry = g_cursor;
     RunActions();
+    ShowProgress(BAR_FULL);
     CompletePacing();
 
     SendDlgItemMessageA(window, IDC_STATUS_LIST, LB_ADDSTRING, 0,
@@ -137,6 +220,8 @@ static void DoWork(HWND window)
     LRESULT last = SendDlgItemMessageA(window, IDC_STATUS_LIST, LB_ADDSTRING, 0, (LPARAM)done);
     SendDlgItemMessageA(window, IDC_STATUS_LIST, LB_SETCURSEL, (WPARAM)last, 0);
 
+    // the end layouts have no bar: the finish button or the label takes its place
+    ShowItem(window, IDC_PROGRESS_BAR, SW_HIDE);
     if (SendDlgItemMessageA(window, IDC_LEFTOVER_LIST, LB_GETCOUNT, 0, 0) != 0)
         LayOutFilesLeft(window);
     else
@@ -150,6 +235,13 @@ static void DoWork(HWND window)
 
 void OnCommand(HWND window, int id)
 {
+    // No command enters the work or a deletion while it runs: both take
+    // messages (the work's pump, a deletion's question), and a command
+    // posted or sent meanwhile, by another program too, is dropped.
+    static bool busy;
+    if (busy)
+        return;
+    busy = true;
     switch (id) {
     case IDC_CLOSE:
     case IDC_FINISH:
@@ -171,6 +263,7 @@ void OnCommand(HWND window, int id)
     default:  // IDCANCEL too: Escape and the close box do not end the dialog
         break;
     }
+    busy = false;
 }
 
 INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -182,6 +275,9 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_COMMAND:
         OnCommand(window, LOWORD(wParam));
         return FALSE;
+    case WM_DRAWITEM:
+        DrawProgress((const DRAWITEMSTRUCT*)lParam);
+        return TRUE;
     default:
         return FALSE;
     }

@@ -4,7 +4,8 @@ out of the built file: the manifest parsed as XML in the encoding it
 declares, with every element Windows reads, and the version fields, which
 carry the project's one version number.
 
-Usage: resources_test.py PROGRAM VERSION WINDRES (exit 77: no program built)"""
+Usage: resources_test.py PROGRAM VERSION WINDRES (the Win32Program fixture
+builds PROGRAM first; a missing file fails)"""
 import os
 import re
 import struct
@@ -18,8 +19,8 @@ dump = __import__("dump-dialog")
 
 program, version, windres = sys.argv[1:4]
 if not os.path.exists(program):
-    print(f"{program} is not built")
-    sys.exit(77)
+    print(f"FAIL: {program} is not built (cmake --preset win32)")
+    sys.exit(1)
 with tempfile.TemporaryDirectory() as folder:
     res = os.path.join(folder, "unins.res")
     subprocess.run([windres, "-i", program, "-O", "res", "-o", res], check=True)

@@ -212,3 +212,54 @@ TEST(PacingDeathTest, RunSleepsExactly29Times)
     EXPECT_EXIT(PaceAndReport(30), ExitedWithCode(0), "30 steps: 29 then 29 sleeps, 2900 ms");
     EXPECT_EXIT(PaceAndReport(500), ExitedWithCode(0), "500 steps: 29 then 29 sleeps, 2900 ms");
 }
+
+static void RecordTakeMessages(DWORD waitMs)
+{
+    s_events.push_back("~" + std::to_string(waitMs) + "@" + std::to_string(g_cursor - g_entries));
+}
+
+// The dialog takes its messages after every entry, with the cursor already
+// on the next one (so that the entry counts as done), and before the dialog
+// exists nothing is handed to it.
+TEST_F(DispatchTest, DialogTakesItsMessagesAfterEachEntry)
+{
+    Entries({{1001, "Dx"}, {15000, "Da"}, {19999, "Jb"}, {30001, "Pc"}});
+    g_progress.takeMessages = RecordTakeMessages;
+    EXPECT_EQ((Events{"D@0", "~0@1"}), Run());
+    g_dialog = SOME_DIALOG;
+    EXPECT_EQ((Events{"D@1", "~0@2", "#54", "J@2", "~0@3", "#42", "#58", "P@3", "~0@4"}), Run());
+    g_progress.takeMessages = 0;
+}
+
+static unsigned long s_sinkWaits, s_sinkTotal;
+
+static void CountTakeMessages(DWORD waitMs)
+{
+    ++s_sinkWaits;
+    s_sinkTotal += waitMs;
+}
+
+// With the dialog's pump in the sink, the same delays are its waits, and
+// nothing sleeps without taking messages.
+[[noreturn]] static void PaceThroughSinkAndReport(int steps)
+{
+    HostResetSleeps();
+    g_progress.takeMessages = CountTakeMessages;
+    for (int i = 0; i < steps; ++i)
+        PaceStep();
+    unsigned long afterSteps = s_sinkWaits;
+    CompletePacing();
+    fprintf(stderr, "%d steps: %lu then %lu waits, %lu ms, %ld sleeps\n", steps, afterSteps,
+            s_sinkWaits, s_sinkTotal, HostSleepCount());
+    fflush(stderr);
+    _exit(0);
+}
+
+TEST(PacingDeathTest, DelaysAreTheDialogsWaits)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    using ::testing::ExitedWithCode;
+    EXPECT_EXIT(PaceThroughSinkAndReport(0), ExitedWithCode(0), "0 steps: 0 then 29 waits, 2900 ms, 0 sleeps");
+    EXPECT_EXIT(PaceThroughSinkAndReport(5), ExitedWithCode(0), "5 steps: 5 then 29 waits, 2900 ms, 0 sleeps");
+    EXPECT_EXIT(PaceThroughSinkAndReport(40), ExitedWithCode(0), "40 steps: 29 then 29 waits, 2900 ms, 0 sleeps");
+}

@@ -224,3 +224,61 @@ TEST(ParseCommandLineTest, ReportPathTooLongIsReported)
                                  report));
     EXPECT_EQ(size_t(511), strlen(report));
 }
+
+namespace {
+
+// The first bytes of a program file: DOS header, PE signature, file header
+// and an optional header of the given magic with its data directories.
+std::vector<unsigned char> Headers(int magic, unsigned securityOffset, unsigned securitySize,
+                                   unsigned directoryCount = 16)
+{
+    std::vector<unsigned char> image(1024, 0);
+    auto put32 = [&](size_t at, unsigned value) {
+        for (int i = 0; i < 4; ++i)
+            image[at + i] = (unsigned char)(value >> (8 * i));
+    };
+    image[0] = 'M';
+    image[1] = 'Z';
+    const unsigned pe = 0x80;
+    put32(60, pe);
+    image[pe] = 'P';
+    image[pe + 1] = 'E';
+    const unsigned optional = pe + 24;
+    image[optional] = (unsigned char)magic;
+    image[optional + 1] = (unsigned char)(magic >> 8);
+    const unsigned directories = optional + (magic == 0x20b ? 112 : 96);
+    put32(directories - 4, directoryCount);
+    put32(directories + 32, securityOffset);
+    put32(directories + 36, securitySize);
+    return image;
+}
+
+}  // namespace
+
+TEST(TrailerEndTest, SignedFileEndsItsTrailerAtTheCertificateTable)
+{
+    // rows: magic, security offset, size, file size, where the trailer ends
+    struct Row {
+        int magic;
+        unsigned offset, size, fileSize, end;
+    } rows[] = {
+        {0x10b, 0, 0, 24608, 24608},          // unsigned: the file's end
+        {0x10b, 24608, 1448, 26056, 24608},   // signed: before the table
+        {0x20b, 24608, 1448, 26056, 24608},   // the 64-bit layout
+        {0x10b, 24608, 1448, 26000, 26000},   // table beyond the file's end
+        {0x10b, 30000, 8, 26056, 26056},      // table after the file's end
+        {0x10b, 100, 8, 26056, 26056},        // no room for a trailer before it
+        {0x10b, 256, 8, 264, 256},            // just room
+        {0x10b, 24608, 0, 26056, 26056},      // an empty directory
+        {0x107, 24608, 1448, 26056, 26056},   // no optional header it knows
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(row.end, TrailerEnd(Headers(row.magic, row.offset, row.size).data(), row.fileSize))
+            << std::hex << row.magic << std::dec << " " << row.offset << "+" << row.size << " of "
+            << row.fileSize;
+    // too few data directories to hold a security directory
+    EXPECT_EQ(26056u, TrailerEnd(Headers(0x10b, 24608, 1448, 4).data(), 26056));
+    std::vector<unsigned char> image = Headers(0x10b, 24608, 1448);
+    image[0x81] = 'X';  // not a PE image
+    EXPECT_EQ(26056u, TrailerEnd(image.data(), 26056));
+}

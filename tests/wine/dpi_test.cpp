@@ -51,11 +51,26 @@ TEST(Dpi, NoTextClippedAt96To192AndInCodePage932)
         ASSERT_TRUE(driver.Start("\"" + program + "\" \"" + box.Win("app\\uninstal.ini") + "\"",
                                  box.Win("app")));
         ASSERT_TRUE(driver.WaitWindow(Title()));
+        // while the work runs (its paced delays take three seconds) the
+        // progress bar lies under the status list, inside the dialog, and
+        // grows with the resolution
+        DialogState working = driver.Dump(Title());
+        ASSERT_TRUE(working.ok);
+        EXPECT_FALSE(working.Get(CLOSE).enabled) << "the work ended before it could be seen";
+        const Control& bar = working.Get(IDC_PROGRESS_BAR);
+        const Control& status = working.Get(STATUS);
+        EXPECT_TRUE(bar.visible);
+        EXPECT_GE(bar.y, status.y + status.h);
+        EXPECT_GE(bar.x, working.x);
+        EXPECT_LE(bar.x + bar.w, working.x + working.w);
+        EXPECT_LE(bar.y + bar.h, working.y + working.h);
+        EXPECT_GE(bar.h, 10 * c.dpi / 96);
+        Screenshot(name + "-working");
         DialogState d = WaitDone(driver, Title());
         ASSERT_TRUE(d.Get(DELETE_SELECTED).visible);
         // the program imports no COMCTL32: only its manifest makes the
         // dialog's controls the common controls 6 versions
-        auto modules = driver.Call({"modules"});
+        auto modules = HostMappedFiles(box.Host("app\\unins.exe"));
         EXPECT_TRUE(std::any_of(modules.begin(), modules.end(), [](const std::string& m) {
             return strcasecmp(m.c_str(), "comctl32.dll") == 0;
         })) << testing::PrintToString(modules);

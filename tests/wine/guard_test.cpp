@@ -102,10 +102,21 @@ TEST(Guard, DamagedLogAimedAtProtectedFoldersTakesOnlyTheApplication)
         fs::create_directories(HostPath(folder + "\\sub\\"));
         std::ofstream(HostPath(folder + "\\sub\\own.txt")) << "own";
     }
+    // files the log names in System32 as the program sees it (SysWOW64 for
+    // the 32-bit program); for the 32-bit program, files of the same names in
+    // the 64-bit System32, which it never reaches by that name, must stay
     const std::string systemFile = "C:\\windows\\system32\\e2e-" + box.name + ".dll";
     const std::string askedFile = "C:\\windows\\system32\\asked-" + box.name + ".dll";
-    std::ofstream(HostPath(systemFile)) << "named";
-    std::ofstream(HostPath(askedFile)) << "named";
+    auto seen = [&](const std::string& path) {
+        return HostPath(ProgramSystem32() + path.substr(std::string("C:\\windows\\system32").size()));
+    };
+    std::ofstream(seen(systemFile)) << "named";
+    std::ofstream(seen(askedFile)) << "named";
+    const bool wow64 = box.build == Build::Shipped32;
+    if (wow64) {
+        std::ofstream(HostPath(systemFile)) << "64-bit side";
+        std::ofstream(HostPath(askedFile)) << "64-bit side";
+    }
     // files whose folder becomes a link to a protected one before they go
     const std::string ask = "ask-" + box.name + ".txt", offer = "offer-" + box.name + ".txt";
     box.Write("app\\swap\\" + ask, "ask");
@@ -197,6 +208,7 @@ TEST(Guard, DamagedLogAimedAtProtectedFoldersTakesOnlyTheApplication)
     driver.Answer(YES);
     // the question about the other mode 1 file: its folder becomes a link
     // to System32, which holds a file of the same name, before the answer
+    // (a host link to the 64-bit System32: for the 32-bit program Sysnative)
     question = driver.WaitBox();
     EXPECT_EQ(question.text, "Delete " + box.Win("app\\swap\\" + ask) + "?");
     fs::rename(box.Host("app\\swap"), box.Host("app\\swap-was"));
@@ -215,8 +227,12 @@ TEST(Guard, DamagedLogAimedAtProtectedFoldersTakesOnlyTheApplication)
     EXPECT_TRUE(fs::is_symlink(box.Host("app\\tree\\winlink")));
     for (auto& folder : own)
         EXPECT_FALSE(fs::exists(HostPath(folder + "\\"))) << folder << " was not removed";
-    EXPECT_FALSE(fs::exists(HostPath(systemFile)));
-    EXPECT_FALSE(fs::exists(HostPath(askedFile)));
+    EXPECT_FALSE(fs::exists(seen(systemFile)));
+    EXPECT_FALSE(fs::exists(seen(askedFile)));
+    if (wow64) {
+        EXPECT_EQ(ReadHost(HostPath(systemFile)), "64-bit side");
+        EXPECT_EQ(ReadHost(HostPath(askedFile)), "64-bit side");
+    }
     EXPECT_EQ(d.items[LEFTOVER], (std::vector<std::string>{box.Win("app\\swap2\\" + offer),
                                                            profile + "\\left.txt"}));
 
@@ -237,6 +253,8 @@ TEST(Guard, DamagedLogAimedAtProtectedFoldersTakesOnlyTheApplication)
         driver.RegDeleteTree(profileList + std::to_string(i));
     fs::remove_all(HostPath(profile + "\\"));
     fs::remove(HostPath("C:\\windows\\system32\\" + ask));
+    fs::remove(HostPath(systemFile));
+    fs::remove(HostPath(askedFile));
     fs::remove(HostPath("C:\\windows\\" + offer));
     fs::remove_all(HostPath(me + "\\e2e-unnamed\\"));
     fs::remove_all(HostPath("C:\\windows\\winsxs\\e2e\\"));

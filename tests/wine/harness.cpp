@@ -39,6 +39,14 @@ std::string Display()
     return display;
 }
 
+std::string LdPreload()
+{
+    std::ifstream file(WineDir() + "/ld-preload");
+    std::string preload;
+    std::getline(file, preload);
+    return preload;
+}
+
 std::string HostPath(const std::string& windowsPath)
 {
     std::string path = WineDir() + "/prefix/drive_c/";
@@ -73,6 +81,11 @@ Build SuiteBuild()
     return Build(build);
 }
 
+std::string ProgramSystem32(Build build)
+{
+    return build == Build::Shipped32 ? "C:\\windows\\syswow64" : "C:\\windows\\system32";
+}
+
 bool Emulated(Build build)
 {
     return build == Build::Shipped32 && SuiteBuild() == Build::Twin64;
@@ -81,6 +94,29 @@ bool Emulated(Build build)
 bool Wine32Installed()
 {
     return access(kWine32, X_OK) == 0;
+}
+
+std::set<std::string> HostMappedFiles(const std::string& image)
+{
+    std::error_code error;
+    std::string wanted = fs::weakly_canonical(image, error).string();
+    for (auto& process : fs::directory_iterator("/proc", error)) {
+        std::ifstream maps(process.path() / "maps");
+        std::set<std::string> files;
+        bool found = false;
+        std::string line;
+        while (std::getline(maps, line)) {
+            size_t slash = line.find('/');
+            if (slash == std::string::npos)
+                continue;
+            std::string path = line.substr(slash);
+            found |= path == wanted;
+            files.insert(fs::path(path).filename().string());
+        }
+        if (found)
+            return files;
+    }
+    return {};
 }
 
 std::string SealFault(const std::string& prefix)
@@ -148,7 +184,8 @@ static std::vector<std::string> WineEnvironment(const std::string& locale = "")
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         std::string s = *e;
-        if (s.rfind("WINE", 0) == 0 || s.rfind("DISPLAY=", 0) == 0 || s.rfind("HOME=", 0) == 0)
+        if (s.rfind("WINE", 0) == 0 || s.rfind("DISPLAY=", 0) == 0 || s.rfind("HOME=", 0) == 0 ||
+            s.rfind("LD_PRELOAD=", 0) == 0)
             continue;
         if (!locale.empty() && (s.rfind("LANG=", 0) == 0 || s.rfind("LC_", 0) == 0))
             continue;
@@ -165,6 +202,9 @@ static std::vector<std::string> WineEnvironment(const std::string& locale = "")
     env.push_back("WINEDEBUG=-all");
     env.push_back("WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d");
     env.push_back("DISPLAY=" + Display());
+    std::string preload = LdPreload();
+    if (!preload.empty())
+        env.push_back("LD_PRELOAD=" + preload);
     return env;
 }
 
@@ -540,8 +580,11 @@ DialogState WaitDone(Driver& driver, const std::string& title, int ms)
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (std::chrono::steady_clock::now() < end) {
         d = driver.Dump(title);
+        // The dialog answers while it works, so this dump may have caught
+        // the end layout half made; the next one is read when the work has
+        // returned, as the dialog answers nothing while it lays itself out.
         if (d.Get(FINISH).enabled || d.Get(CLOSE).enabled)
-            return d;
+            return driver.Dump(title);
         usleep(100000);
     }
     ADD_FAILURE() << "the dialog did not finish its work";

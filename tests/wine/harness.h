@@ -36,8 +36,17 @@ bool Emulated(Build build);
 // without it no 32-bit program can run here at all.
 bool Wine32Installed();
 
+// Where the folder that the program under test calls System32 lies in the
+// 64-bit prefix: SysWOW64 for the 32-bit program (file-system redirection),
+// System32 for the 64-bit twin. C:\windows\system32 itself is the 64-bit
+// side, which a 32-bit program reaches only as Sysnative.
+std::string ProgramSystem32(Build build = SuiteBuild());
+
 std::string WineDir();
 std::string Display();
+// The LD_PRELOAD that Wine's processes need here (scripts/wine-env: 32-bit
+// code emulated by qemu), or "".
+std::string LdPreload();
 // C:\... path in the prefix <-> Linux path.
 std::string HostPath(const std::string& windowsPath);
 // Every file and folder under a host folder, relative, with '/' separators
@@ -46,6 +55,12 @@ std::set<std::string> HostTree(const std::string& root);
 std::string ProgramFile(Build build);
 // A test fixture (tests/fixtures) of the build's bitness.
 std::string FixtureFile(Build build, const std::string& name);
+
+// The base names of the files mapped by the running process whose image is
+// the host file image: its libraries, read from /proc as the host sees the
+// process (Wine cannot list a 32-bit process's modules from another one
+// in a 64-bit prefix). Empty when no such process runs.
+std::set<std::string> HostMappedFiles(const std::string& image);
 
 // Why the prefix could reach the host (a link from drive_c out of it, a
 // drive other than C:), or empty when it is sealed.

@@ -63,7 +63,7 @@ static std::string WindowText(HWND window)
 
 // A top-level window's title, read without sending the window a message: a
 // search over every window must not wait for another program that is busy
-// (a dialog doing its work answers no messages until it is done).
+// or hung.
 static std::string TitleOf(HWND window)
 {
     WCHAR wide[1024];
@@ -270,9 +270,8 @@ static BOOL CALLBACK DumpChild(HWND child, LPARAM data)
     return TRUE;
 }
 
-// True once the window's thread takes messages again. A dialog that does its
-// work inside a command answers none until the work is done; reading it in
-// the middle would mix the frame from before with controls from after.
+// True once the window's thread takes messages: a dump of a window whose
+// thread is busy would wait for every control it reads.
 static bool Idle(HWND window, DWORD timeout)
 {
     DWORD start = GetTickCount();
@@ -419,6 +418,54 @@ static void CmdMeasure(const Fields& f)
     Reply(m.out + "ok");
 }
 
+// watch TITLE UNTIL [TIMEOUT]: samples the dialog while it works, every 10 ms
+// or so, until its progress bar (control 1007) stands at UNTIL thousandths or
+// more, its work is done (the finish or the close button enabled), or
+// TIMEOUT ms passed. "ok LONGEST SAMPLES POSITIONS DONE": the longest wait
+// for an answer to WM_NULL in ms, the number of samples, the bar's positions
+// as they changed (joined by ','), and 1 when the work was done.
+static void CmdWatch(const Fields& f)
+{
+    HWND window = Dialog(f[1], 5000);
+    if (!window)
+        return Reply("error\tno window");
+    long until = atol(f[2].c_str());
+    DWORD timeout = f.size() > 3 ? atoi(f[3].c_str()) : 120000;
+    HWND bar = GetDlgItem(window, 1007);
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    double longest = 0;
+    int samples = 0;
+    std::string positions;
+    LONG_PTR last = -1;
+    bool done = false;
+    DWORD start = GetTickCount();
+    while (!done && GetTickCount() - start < timeout) {
+        LARGE_INTEGER before, after;
+        DWORD_PTR result;
+        QueryPerformanceCounter(&before);
+        BOOL answered = SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+        QueryPerformanceCounter(&after);
+        if (!answered && !IsWindow(window))
+            break;
+        double ms = double(after.QuadPart - before.QuadPart) * 1000.0 / double(frequency.QuadPart);
+        if (ms > longest)
+            longest = ms;
+        ++samples;
+        LONG_PTR position = GetWindowLongPtrW(bar, GWLP_USERDATA);
+        if (position != last)
+            positions += (positions.empty() ? "" : ",") + std::to_string((long)position);
+        last = position;
+        done = IsWindowEnabled(GetDlgItem(window, 1006)) || IsWindowEnabled(GetDlgItem(window, 1000));
+        if (position >= until)
+            break;
+        Sleep(10);
+    }
+    char head[64];
+    sprintf(head, "ok\t%.1f\t%d\t", longest, samples);
+    Reply(head + positions + "\t" + (done ? "1" : "0"));
+}
+
 // click TITLE ID: presses an enabled, visible button as a person would.
 static void CmdClick(const Fields& f)
 {
@@ -432,7 +479,9 @@ static void CmdClick(const Fields& f)
     Reply("ok");
 }
 
-// key TITLE escape|close: the Escape key or the title bar's close box.
+// key TITLE escape|close|command ID: the Escape key, the title bar's close
+// box, or a command posted to the dialog as another program could, whether
+// its button is enabled or not.
 static void CmdKey(const Fields& f)
 {
     HWND window = Dialog(f[1], 5000);
@@ -440,6 +489,8 @@ static void CmdKey(const Fields& f)
         return Reply("error\tno window");
     if (f[2] == "escape")
         PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    else if (f[2] == "command")
+        PostMessageA(window, WM_COMMAND, atoi(f[3].c_str()), 0);
     else
         PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     Reply("ok");
@@ -692,9 +743,11 @@ static void CmdRegDelTree(const Fields& f)
 }
 
 // A top-level window of the driver's own, on a thread with its own message
-// loop, that counts how often it was minimised and restored.
+// loop, that counts how often it was minimised and restored, and the font
+// changes it was told of.
 static volatile LONG s_minimised;
 static volatile LONG s_restored;
+static volatile LONG s_fontChanges;
 
 static LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -702,6 +755,8 @@ static LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, L
         InterlockedIncrement(&s_minimised);
     else if (message == WM_SIZE && wParam == SIZE_RESTORED && s_minimised)
         InterlockedIncrement(&s_restored);
+    else if (message == WM_FONTCHANGE)
+        InterlockedIncrement(&s_fontChanges);
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -722,7 +777,8 @@ static DWORD WINAPI WindowThread(void* title)
     return 0;
 }
 
-// makewindow TITLE: opens the counting window; windowevents: its counts.
+// makewindow TITLE: opens the counting window; windowevents: how often it
+// was minimised and restored; fontchanges: the font changes it was told of.
 static void CmdMakeWindow(const Fields& f)
 {
     static std::string title;
@@ -851,6 +907,8 @@ int main()
             CmdModules();
         else if (c == "wait")
             WaitExit(s_started, f.size() > 1 ? atoi(f[1].c_str()) : 30000);
+        else if (c == "kill")
+            Reply(s_started && TerminateProcess(s_started, 1) ? "ok" : "error\tno process");
         else if (c == "find")
             CmdFind(f);
         else if (c == "waitfound")
@@ -870,6 +928,8 @@ int main()
             CmdDump(f);
         else if (c == "measure")
             CmdMeasure(f);
+        else if (c == "watch")
+            CmdWatch(f);
         else if (c == "click")
             CmdClick(f);
         else if (c == "key")
@@ -905,6 +965,8 @@ int main()
             CmdWatched();
         else if (c == "windowevents")
             Reply("ok\t" + std::to_string(s_minimised) + "\t" + std::to_string(s_restored));
+        else if (c == "fontchanges")
+            Reply("ok\t" + std::to_string(s_fontChanges));
         else if (c == "sleep") {
             Sleep(atoi(f[1].c_str()));
             Reply("ok");
