@@ -66,7 +66,17 @@ void CallLibraryEntry()
     ReadEntryField(number, 2, sizeof number);
     int count = ParseNumber(number);
 
-    HMODULE module = LoadLibraryA(library);
+    // A library named without a folder comes from the system's folders; one
+    // named by its full path finds the libraries beside it; a relative path
+    // would be taken from the temporary folder.
+    char found[PATH_BUFFER];
+    const char* file = library;
+    HMODULE module = 0;
+    if (NamesFolder(library) ? IsFullPath(library) : FindSystemFile(library, ".dll", found)) {
+        if (!NamesFolder(library))
+            file = found;
+        module = LoadLibraryExA(file, 0, g_libraryFlags);
+    }
     if (!module) {
         ReportOutcome(OUT_NOT_FOUND);
         return;
@@ -82,38 +92,57 @@ void CallLibraryEntry()
     FreeLibrary(module);
 }
 
-// A command that starts with a quoted program path gets the path's short
-// form in place of the quoted part. Left unchanged when the quote is not
-// closed, the short form cannot be had, or the result would not fit.
-static void ShortenProgramPath(char* command)
+// The program of a command: a quoted path gets its short form, a program
+// named without a folder is taken from the system's folders, and the
+// program goes back into the command quoted if it still holds a space.
+// Unquoted paths, and a quote that never closes, stay as written. False
+// when the command must not run: a program by name that the system's
+// folders lack, or a result that would not fit.
+static bool PrepareCommand(char* command)
 {
-    if (command[0] != '"')
-        return;
-    int close = 1;
-    while (command[close] && command[close] != '"')
-        close = int(NextChar(command + close) - command);
-    if (!command[close])
-        return;
-    char path[PATH_BUFFER];
-    CopyText(path, command + 1, close);  // the text between the quotes
-    char shortened[PATH_BUFFER];
-    DWORD length = GetShortPathNameA(path, shortened, sizeof shortened);
-    if (length == 0 || length >= sizeof shortened)
-        return;
-    if (int(length) + TextLength(command + close + 1) >= PATH_BUFFER)
-        return;
-    AppendText(shortened, command + close + 1, sizeof shortened);
-    CopyText(command, shortened, PATH_BUFFER);
+    bool quoted = command[0] == '"';
+    const char* end = command + quoted;
+    while (*end && *end != (quoted ? '"' : ' '))
+        end = NextChar(end);
+    if (quoted && !*end)
+        return true;
+    char program[PATH_BUFFER];
+    CopyText(program, command + quoted, int(end - command) - quoted + 1);
+    const char* rest = end + quoted;  // after the closing quote, or from the space
+    if (NamesFolder(program)) {
+        if (!quoted)
+            return true;
+    } else {
+        char found[PATH_BUFFER];
+        if (!FindSystemFile(program, ".exe", found))
+            return false;
+        CopyText(program, found, sizeof program);
+    }
+    char line[PATH_BUFFER];
+    DWORD length = GetShortPathNameA(program, line + 1, sizeof line - 1);
+    if (length == 0 || length >= sizeof line - 1)
+        CopyText(line + 1, program, sizeof line - 1);
+    // where short names are off, the short form is the long one
+    char* start = line + 1;
+    if (FindLastChar(start, ' ') >= 0) {
+        *--start = '"';
+        AppendText(start, "\"", PATH_BUFFER - 1);
+    }
+    if (TextLength(start) + TextLength(rest) >= PATH_BUFFER - 1)
+        return false;
+    AppendText(start, rest, PATH_BUFFER - 1);
+    CopyText(command, start, PATH_BUFFER);
+    return true;
 }
 
 // E: runs the command and waits, without a time limit, until the program's
-// first thread has ended. A program that cannot start is passed over.
+// first thread has ended. A program that cannot start or be found is passed
+// over.
 void RunProgram()
 {
     char command[PATH_BUFFER];
     if (!ReadEntryField(command, 0, sizeof command))
         return;
-    ShortenProgramPath(command);
-    if (!StartProgram(command, true))
+    if (!PrepareCommand(command) || !StartProgram(command, true))
         ReportOutcome(OUT_NOT_FOUND);
 }

@@ -8,3 +8,5 @@ char g_programFolder[PATH_BUFFER];
 char g_tempDir[PATH_BUFFER];
 char g_windowsDir[PATH_BUFFER];
 char g_logPath[PATH_BUFFER];
+char g_copyFolder[PATH_BUFFER];
+DWORD g_libraryFlags;

@@ -1,12 +1,13 @@
 // The entry point and the two stages of a run.
 //
 // Launcher stage (no argument): find the log named by the program file's
-// trailer, ask, copy this program into the temporary directory, start the
-// copy with the switches and the log's full path, and wait for it: the
-// copy's exit code is the run's. Removal stage (the log path as argument):
-// load and order the log, run the entries that come before the progress
-// dialog, then open the dialog, which runs the rest; nothing shown
-// (/VERYSILENT), every entry runs at once without a dialog.
+// trailer, ask, copy this program into a new folder of its own in the
+// temporary directory, start the copy with the switches and the log's full
+// path, and wait for it: the copy's exit code is the run's. Removal stage
+// (the log path as argument): load and order the log, run the entries that
+// come before the progress dialog, then open the dialog, which runs the
+// rest; nothing shown (/VERYSILENT), every entry runs at once without a
+// dialog.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -57,12 +58,19 @@ static void FindLauncherLog()
     CloseHandle(file);
 }
 
-// Copies the program into the temporary directory and starts the copy with
-// the log path. Failures end the process.
+// Copies the program into a new folder of its own in the temporary
+// directory, keeping its file name, and starts the copy with the log path.
+// Failures end the process.
 static void StartRemovalCopy()
 {
-    if (!CopyFileA(g_programPath, s_copyPath, FALSE))
+    bool made = MakeCopyFolder(g_copyFolder);
+    JoinPath(s_copyPath, g_copyFolder, g_programPath + TextLength(g_programFolder),
+             sizeof s_copyPath);
+    if (!made || !CopyFileA(g_programPath, s_copyPath, TRUE)) {
+        if (made)
+            RemoveDirectoryA(g_copyFolder);
         ShowMessage(MSG_FATAL, GetMessageText(MSGID_COPY_FAILED), g_programPath, s_copyPath);
+    }
 
     // Both paths are quoted: a temporary directory with a space in its path
     // would otherwise cut the copy's name short.
@@ -87,10 +95,6 @@ static void StartRemovalCopy()
 
 static void RunLauncherStage()
 {
-    // The copy's path is known before the question, so that the change
-    // notification below names it whatever the answer.
-    JoinPath(s_copyPath, g_tempDir, g_programPath + TextLength(g_programFolder),
-             sizeof s_copyPath);
     // a run without boxes takes Yes for the answer
     if ((g_switches & SWITCH_NO_BOXES) ||
         ShowMessage(MSG_QUESTION, GetMessageText(MSGID_CONFIRM), g_productTitle) == IDYES)
@@ -98,13 +102,48 @@ static void RunLauncherStage()
     else
         g_exitCode = EXIT_CANCELLED;
 
-    SHChangeNotify(SHCNE_DELETE, SHCNF_PATHA, s_copyPath, 0);
+    // the copy that was started, if any
+    if (s_copyPath[0])
+        SHChangeNotify(SHCNE_DELETE, SHCNF_PATHA, s_copyPath, 0);
     SHChangeNotify(SHCNE_RMDIR, SHCNF_PATHA, g_programFolder, 0);
     SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHA | SHCNF_FLUSH, g_programFolder, 0);
 }
 
+// The launcher waits for this copy in the application's folder, and its
+// file, which cannot be deleted while it runs, would keep that folder: it
+// goes into the copy's own folder (renaming a running program is allowed)
+// and from there at the restart, before the copy and the folder. Only a
+// copy in a folder a launcher made does this, and only with the file of its
+// own name beside the log, where the launcher found the log. On another
+// volume the rename fails and the file stays for the walk: a silent run
+// leaves it, and its folder, to the restart (3010); the list offers it.
+static void MoveLauncherAway()
+{
+    char launcher[PATH_BUFFER], moved[PATH_BUFFER];
+    CopyText(launcher, g_logPath, sizeof launcher);
+    StripLastComponent(launcher);
+    AppendText(launcher, g_programPath + TextLength(g_programFolder), sizeof launcher);
+    JoinPath(moved, g_copyFolder, "launcher", sizeof moved);
+    if (g_copyFolder[0] && MoveFileExA(launcher, moved, 0)) {
+        MoveFileExA(moved, 0, MOVEFILE_DELAY_UNTIL_REBOOT);
+        ReportText("Launcher moved to ", moved);
+    }
+}
+
 static void RunRemovalStage()
 {
+    // A copy the launcher made lies in a folder of its own directly in the
+    // temporary directory; the folder goes with the copy at the restart.
+    char parent[PATH_BUFFER], temp[PATH_BUFFER];
+    CopyText(parent, g_programFolder, sizeof parent);
+    StripLastComponent(parent);
+    CopyText(temp, g_tempDir, sizeof temp);
+    CutTrailingBackslash(temp);
+    if (SameText(parent, temp))
+        CopyText(g_copyFolder, g_programFolder, sizeof g_copyFolder);
+
+    MoveLauncherAway();
+
     SetCurrentDirectoryA(g_tempDir);
     LoadProtectedFolders();  // before any entry can change what they are
     ResetCursor();
@@ -119,6 +158,7 @@ static void RunRemovalStage()
 
 extern "C" void WINAPI ProgramStart()
 {
+    LockLibrarySearch();
     s_module = GetModuleHandleA(0);
 
     if (InterlockedIncrement(&g_instanceCount) != 0) {

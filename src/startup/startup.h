@@ -48,3 +48,14 @@ void ReportText(const char* head, const char* text);
 // certificate table that signing appends, when the security directory names
 // one within the file, else at the file's end.
 unsigned TrailerEnd(const unsigned char* image, unsigned fileSize);
+
+// Takes the program's folder and the current folder out of the library
+// search of this process; to be called before anything can load a library.
+// Sets g_libraryFlags.
+void LockLibrarySearch();
+
+// Makes a new folder of the program's own in the temporary folder, named
+// from the system's random source, into folder (PATH_BUFFER bytes). An
+// elevated program's folder is writable only by Administrators and SYSTEM.
+// False when none could be made; folder then holds the last name tried.
+bool MakeCopyFolder(char* folder);

@@ -183,12 +183,17 @@ static void LayOutNothingLeft(HWND window)
     EndDialogBelow(window, IDC_FINISH);
 }
 
-// Asks the system to delete the running copy at the next restart; where the
-// request is refused, through the [rename] section of wininit.ini instead.
+// Asks the system to delete the running copy, and then its own folder, at
+// the next restart; where the request is refused, the copy through the
+// [rename] section of wininit.ini instead.
 void ScheduleSelfDelete()
 {
-    if (MoveFileExA(g_programPath, 0, MOVEFILE_DELAY_UNTIL_REBOOT))
+    if (MoveFileExA(g_programPath, 0, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+        // the copy's own folder after it: the restart empties it first
+        if (g_copyFolder[0])
+            MoveFileExA(g_copyFolder, 0, MOVEFILE_DELAY_UNTIL_REBOOT);
         return;
+    }
     char wininit[PATH_BUFFER];
     JoinPath(wininit, g_windowsDir, "wininit.ini", sizeof wininit);
     char shortPath[PATH_BUFFER];

@@ -407,20 +407,25 @@ TEST(BadInput, EmptyLogAndFormatsOfTheLauncher)
     Checks checks;
     Context c{box, driver, checks};
     box.Write("app\\uninstal.ini", LogOf(Run::Launcher, c));
-    box.Write("tmp\\unins.exe", "in the way");
-    ASSERT_TRUE(driver.Hold(box.Win("tmp\\unins.exe")));
+    // a temporary folder that does not exist: the copy's own folder cannot be made
+    driver.Env("TMP", box.Win("gone"));
+    driver.Env("TEMP", box.Win("gone"));
     ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("app")));
     Box question = driver.WaitBox();
     EXPECT_EQ(question.text, Product() + Shown(kConversions));
     EXPECT_EQ(question.buttons, "Yes,No");
     driver.Answer(YES);
     Box error = driver.WaitBox();
-    EXPECT_EQ(error.text, program + box.Win("tmp\\unins.exe") + Shown(kConversions));
+    // the copy's path: the temporary folder, a folder of 16 hexadecimal digits, the name
+    std::string start = program + box.Win("gone") + "\\";
+    std::string end = "\\unins.exe" + Shown(kConversions);
+    ASSERT_EQ(error.text.size(), start.size() + 16 + end.size()) << error.text;
+    EXPECT_EQ(error.text.substr(0, start.size()), start);
+    EXPECT_EQ(error.text.substr(start.size() + 16), end);
     EXPECT_EQ(error.buttons, "OK");
     driver.Answer(OK);
     EXPECT_EQ(driver.Wait(), 1603);
-    driver.Release(box.Win("tmp\\unins.exe"));
-    EXPECT_EQ(box.Read("tmp\\unins.exe"), "in the way");
+    EXPECT_FALSE(box.Exists("gone"));
     EXPECT_FALSE(driver.WaitBoxCaptioned("Program Error", 200).found);
 }
 

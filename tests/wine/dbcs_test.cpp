@@ -84,7 +84,9 @@ TEST(DoubleByte, JapaneseApplicationRemovedInCodePage932)
     ASSERT_TRUE(driver.Start(Cp932("\"" + app + "\\unins.exe\""), Cp932(app)));
     ASSERT_TRUE(driver.WaitBox().found);
     ASSERT_TRUE(driver.Answer(YES));
-    const std::string copy = temp + "\\unins.exe";
+    const std::vector<std::string> copies = WaitCopies(temp);
+    ASSERT_EQ(copies.size(), 1u);
+    const std::string copy = copies[0];
     ASSERT_TRUE(driver.Find(Cp932(copy)));
     DialogState d = WaitDone(driver, Title());
 

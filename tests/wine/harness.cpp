@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -711,6 +712,32 @@ std::string Screenshot(const std::string& name)
     std::string command = "import -display " + Display() + " -window root " + file;
     EXPECT_EQ(system(command.c_str()), 0) << command;
     return file;
+}
+
+std::vector<std::string> CopiesIn(const std::string& temp, const std::string& name)
+{
+    std::vector<std::string> copies;
+    std::error_code error;
+    for (auto& e : fs::directory_iterator(HostPath(temp), error)) {
+        std::string folder = e.path().filename().string();
+        bool hex = folder.size() == 16 &&
+                   folder.find_first_not_of("0123456789abcdef") == std::string::npos;
+        if (hex && fs::exists(e.path() / name))
+            copies.push_back(temp + (temp.back() == '\\' ? "" : "\\") + folder + "\\" + name);
+    }
+    std::sort(copies.begin(), copies.end());
+    return copies;
+}
+
+std::vector<std::string> WaitCopies(const std::string& temp, size_t count,
+                                    const std::string& name, int ms)
+{
+    std::vector<std::string> copies = CopiesIn(temp, name);
+    for (int waited = 0; copies.size() < count && waited < ms; waited += 100) {
+        usleep(100000);
+        copies = CopiesIn(temp, name);
+    }
+    return copies;
 }
 
 void RestartWine()

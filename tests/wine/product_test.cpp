@@ -69,7 +69,9 @@ TEST(Product, SampleApplicationUninstalledFromTheLauncher)
     Box question = driver.WaitBox();
     EXPECT_EQ(question.text, "Do you want to remove " + Product() + " and all of its components?");
     ASSERT_TRUE(driver.Answer(YES));
-    std::string copy = box.Win("tmp\\unins.exe");
+    std::vector<std::string> copies = WaitCopies(box.Win("tmp"));
+    ASSERT_EQ(copies.size(), 1u);
+    std::string copy = copies[0];
     ASSERT_TRUE(driver.Find(copy));
     Box license = driver.WaitBox();
     EXPECT_EQ(license.text, "Delete " + app + "\\license.txt?");

@@ -14,7 +14,7 @@ using namespace e2e;
 
 
 // Runs the launcher in app\, answers Yes and finishes the removal stage of
-// the copy that appears in the given temporary folder.
+// the copy that appears in a folder of its own in the given temporary folder.
 static void RunLauncherToTheEnd(const Sandbox& box, Driver& driver, const std::string& temp)
 {
     // the shipped 32-bit program is emulated on machines without 32-bit support
@@ -32,8 +32,10 @@ static void RunLauncherToTheEnd(const Sandbox& box, Driver& driver, const std::s
     EXPECT_EQ(question.owner, "-");
     ASSERT_TRUE(driver.Answer(YES));
 
-    std::string copy = box.Win(temp + "\\unins.exe");
-    EXPECT_TRUE(box.Exists(temp + "\\unins.exe"));
+    std::vector<std::string> copies = WaitCopies(box.Win(temp));
+    ASSERT_EQ(copies.size(), 1u);
+    std::string copy = copies[0];
+    EXPECT_FALSE(box.Exists(temp + "\\unins.exe"));
     ASSERT_TRUE(driver.Find(copy, 60000 * slow));
     ASSERT_TRUE(driver.WaitWindow(Title(), 60000 * slow));
     DialogState dialog = WaitDone(driver, Title(), 60000 * slow);
@@ -66,8 +68,7 @@ TEST(Launcher, NoCopiesAndStartsNothing)
     ASSERT_TRUE(question.found);
     ASSERT_TRUE(driver.Answer(NO));
     EXPECT_EQ(driver.Wait(), 1602);  // the user answered No
-    EXPECT_FALSE(box.Exists("tmp\\unins.exe"));
-    EXPECT_FALSE(driver.Running(box.Win("tmp\\unins.exe")));
+    EXPECT_TRUE(HostTree(box.Host("tmp")).empty()) << "no folder, no copy";
 }
 
 TEST(Launcher, UnquotedProgramPathWithSpacesIsStillTheLauncher)
@@ -172,20 +173,22 @@ TEST(Launcher, CurrentFolderIsTheTempFolderSoTheCopyGoesToDriveC)
     // differs from the current folder only in case and a trailing backslash
     driver.Env("TMP", box.Win("TMP\\"));
     driver.Env("TEMP", box.Win("TMP\\"));
-    std::string rootCopy = HostPath("C:\\cwdtest.exe");
-    std::filesystem::remove(rootCopy);
+    for (auto& old : CopiesIn("C:\\", "cwdtest.exe"))
+        std::filesystem::remove_all(std::filesystem::path(HostPath(old)).parent_path());
     ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("tmp")));
     ASSERT_TRUE(driver.WaitBox().found);
     ASSERT_TRUE(driver.Answer(YES));
-    ASSERT_TRUE(driver.Find("c:\\cwdtest.exe"));
-    EXPECT_TRUE(std::filesystem::exists(rootCopy));
-    EXPECT_FALSE(box.Exists("tmp\\cwdtest.exe"));
+    // the launcher waits for its copy: the copy is running now
+    std::vector<std::string> copies = WaitCopies("C:\\", 1, "cwdtest.exe");
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_TRUE(HostTree(box.Host("tmp")).empty());
+    ASSERT_TRUE(driver.Find(copies[0]));
     ASSERT_TRUE(driver.WaitWindow(Title()));
     WaitDone(driver, Title());
     ASSERT_TRUE(driver.Click(Title(), FINISH));
     EXPECT_EQ(driver.WaitFound(), 0);
     EXPECT_EQ(driver.Wait(), 0);
-    std::filesystem::remove(rootCopy);
+    std::filesystem::remove_all(std::filesystem::path(HostPath(copies[0])).parent_path());
 }
 
 TEST(Launcher, CopyThatFailsShowsMessage36)
@@ -193,19 +196,24 @@ TEST(Launcher, CopyThatFailsShowsMessage36)
     Sandbox box;
     Driver driver;
     std::string program = box.InstallProgram(StandardLog());
-    box.Write("tmp\\unins.exe", "in the way");
-    ASSERT_TRUE(driver.Hold(box.Win("tmp\\unins.exe")));
-    box.UseTemp(driver);
+    // a temporary folder that does not exist: no folder of the copy's own
+    // can be made in it
+    driver.Env("TMP", box.Win("gone"));
+    driver.Env("TEMP", box.Win("gone"));
     ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("app")));
     ASSERT_TRUE(driver.WaitBox().found);
     ASSERT_TRUE(driver.Answer(YES));
     Box error = driver.WaitBox();
-    EXPECT_EQ(error.text, "Cannot copy " + program + " to " + box.Win("tmp\\unins.exe"));
+    std::string start = "Cannot copy " + program + " to " + box.Win("gone") + "\\";
+    ASSERT_EQ(error.text.size(), start.size() + 16 + 10) << error.text;
+    EXPECT_EQ(error.text.substr(0, start.size()), start);
+    EXPECT_EQ(error.text.substr(start.size(), 16).find_first_not_of("0123456789abcdef"),
+              std::string::npos) << error.text;
+    EXPECT_EQ(error.text.substr(start.size() + 16), "\\unins.exe");
     EXPECT_EQ(error.buttons, "OK");
     ASSERT_TRUE(driver.Answer(OK));
     EXPECT_EQ(driver.Wait(), 1603);  // a fatal error
-    EXPECT_EQ(box.Read("tmp\\unins.exe"), "in the way");
-    driver.Release(box.Win("tmp\\unins.exe"));
+    EXPECT_FALSE(box.Exists("gone"));
 }
 
 // The shipped 32-bit program, once through the whole run, also where the
