@@ -21,11 +21,11 @@ static std::string ReadHost(const std::string& path)
     return s.str();
 }
 
-// The visible windows the driver saw since "watch" (class|title each).
+// The visible windows the driver saw since "watchwindows" (class|title each).
 static std::vector<std::string> Watched(Driver& driver)
 {
     std::vector<std::string> seen;
-    std::stringstream answer(driver.Call({"watched"}).at(0));
+    std::stringstream answer(driver.Call({"windowsseen"}).at(0));
     for (std::string field; std::getline(answer, field, '\t');)
         seen.push_back(field);
     EXPECT_EQ(seen.at(0), "ok");
@@ -113,7 +113,7 @@ TEST(Silent, VerySilentRemovalEndsWith3010AndTheHeldFileGoesAtTheRestart)
     box.UseTemp(driver);
     const std::string report = box.Win("report.log");
     const std::string command = "\"" + app + "\\unins.exe\" /VERYSILENT /LOG=\"" + report + "\"";
-    ASSERT_EQ(driver.Call({"watch"}).back(), "ok");
+    ASSERT_EQ(driver.Call({"watchwindows"}).back(), "ok");
     ASSERT_TRUE(driver.Start(command, app));
     // a box would wait for a person for ever: the launcher must end by itself
     EXPECT_EQ(driver.Wait(120000), 3010);
@@ -231,7 +231,7 @@ TEST(Silent, SilentDialogClosesItselfAndAMissingLogEndsWith1605)
     std::string program = box.InstallProgram(StandardLog("P0," + box.Win("app\\data.txt") + ",0\r\n"));
     box.Write("app\\data.txt", "data");
     box.UseTemp(driver);
-    ASSERT_EQ(driver.Call({"watch"}).back(), "ok");
+    ASSERT_EQ(driver.Call({"watchwindows"}).back(), "ok");
     ASSERT_TRUE(driver.Start("\"" + program + "\" /silent /Log", box.Win()));
     ASSERT_TRUE(driver.WaitWindow(Title()));
     EXPECT_EQ(driver.Wait(), 0) << "nobody clicks: the dialog closes itself";
@@ -249,8 +249,11 @@ TEST(Silent, SilentDialogClosesItselfAndAMissingLogEndsWith1605)
     EXPECT_EQ(lines[entry + 2], "Exit code: 0");
     EXPECT_EQ(lines[entry + 4], "Exit code: 0");
 
+    // the launcher went with its copy into the copy's folder
+    EXPECT_FALSE(box.Exists("app\\unins.exe"));
+    fs::copy_file(ProgramFile(box.build), box.Host("app\\unins.exe"));
     fs::remove(box.Host("app\\uninstal.ini"));
-    ASSERT_EQ(driver.Call({"watch"}).back(), "ok");
+    ASSERT_EQ(driver.Call({"watchwindows"}).back(), "ok");
     ASSERT_TRUE(driver.Start("\"" + program + "\" /VERYSILENT /LOG=\"..\\missing.log\"", box.Win("app")));
     EXPECT_EQ(driver.Wait(30000), 1605);
     EXPECT_EQ(Watched(driver), std::vector<std::string>{});

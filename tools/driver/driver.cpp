@@ -86,7 +86,7 @@ static LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 static std::string ClassOf(HWND window)
 {
-    char name[256];
+    char name[256] = "";  // a window gone meanwhile has no class
     GetClassNameA(window, name, sizeof name);
     return name;
 }
@@ -790,8 +790,8 @@ static void CmdMakeWindow(const Fields& f)
     Reply(FindWindowA("DriverWindow", 0) ? "ok" : "error\tno window");
 }
 
-// watch: from now on, notes every visible top-level window of another
-// process that was not there when the watch began; watched: what it saw
+// watchwindows: from now on, notes every visible top-level window of another
+// process that was not there when the watch began; windowsseen: what it saw
 // ("ok", then class|title of each). A program meant to show nothing must
 // leave the list empty.
 static CRITICAL_SECTION s_watchLock;
@@ -810,9 +810,12 @@ static BOOL CALLBACK NoteWindow(HWND window, LPARAM starting)
         s_watchBefore[window] = true;
     } else if (!s_watchBefore.count(window) && !s_watchNoted.count(window)) {
         s_watchNoted[window] = true;
-        char title[512] = "";
+        char title[512] = "", cls[256] = "", seen[800];
         GetWindowTextA(window, title, sizeof title);  // never blocks on a busy window
-        s_watchSeen.push_back(ClassOf(window) + "|" + title);
+        GetClassNameA(window, cls, sizeof cls);
+        title[sizeof title - 1] = cls[sizeof cls - 1] = 0;
+        snprintf(seen, sizeof seen, "%s|%s", cls, title);
+        s_watchSeen.push_back(seen);
     }
     return TRUE;
 }
@@ -844,7 +847,7 @@ static DWORD WINAPI WatchThread(void*)
     }
 }
 
-static void CmdWatch()
+static void CmdWatchWindows()
 {
     static bool running;
     if (!running)
@@ -861,7 +864,7 @@ static void CmdWatch()
     Reply("ok");
 }
 
-static void CmdWatched()
+static void CmdWindowsSeen()
 {
     EnterCriticalSection(&s_watchLock);
     std::string answer = "ok";
@@ -959,10 +962,10 @@ int main()
             Reply("ok");
         } else if (c == "acp")
             Reply("ok\t" + std::to_string(GetACP()));
-        else if (c == "watch")
-            CmdWatch();
-        else if (c == "watched")
-            CmdWatched();
+        else if (c == "watchwindows")
+            CmdWatchWindows();
+        else if (c == "windowsseen")
+            CmdWindowsSeen();
         else if (c == "windowevents")
             Reply("ok\t" + std::to_string(s_minimised) + "\t" + std::to_string(s_restored));
         else if (c == "fontchanges")
