@@ -33,6 +33,7 @@ target_compile_options(unins_core PRIVATE ${FREESTANDING_FLAGS})
 
 set(PROGRAM_SOURCES
     src/startup/main.cpp
+    src/startup/reportfile.cpp
     src/startup/search.cpp
     src/startup/copyfolder.cpp
     src/actions/handlers.cpp

@@ -1,5 +1,6 @@
 // The entry under the cursor, which the dispatcher moves and the handlers read.
 #include "actions/actions.h"
+#include "common/report.h"
 #include "common/text.h"
 
 ActionEntry* g_cursor;
@@ -13,5 +14,8 @@ void ResetCursor()
 
 bool ReadEntryField(char* dest, int n, int destSize)
 {
-    return CopyField(dest, g_cursor->text + 1, n, destSize) < destSize;
+    if (CopyField(dest, g_cursor->text + 1, n, destSize) < destSize)
+        return true;
+    ReportOutcome(OUT_TOO_LONG);
+    return false;
 }

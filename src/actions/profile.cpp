@@ -5,6 +5,7 @@
 #include "guard/guard.h"
 #include "common/files.h"
 #include "common/globals.h"
+#include "common/report.h"
 
 // M: file, section, key. An empty key deletes the whole section; a section
 // whose last key went is deleted too. A file that does not exist is never
@@ -20,9 +21,14 @@ void RemoveProfileEntry()
     // checked where the profile functions look: a bare name is the Windows
     // folder's; the system's own sections are never deleted whole
     char checked[PATH_BUFFER];
-    if (!ProfileFileToCheck(file, g_windowsDir, checked, sizeof checked) || !FileExists(checked) ||
-        (!key[0] && IsSystemSection(file, section)))
+    if (!ProfileFileToCheck(file, g_windowsDir, checked, sizeof checked) || !FileExists(checked)) {
+        ReportOutcome(OUT_NOT_FOUND);
         return;
+    }
+    if (!key[0] && IsSystemSection(file, section)) {
+        ReportOutcome(OUT_REFUSED_SECTION);
+        return;
+    }
     WritePrivateProfileStringA(section, key[0] ? key : 0, 0, file);
     if (!key[0])
         return;

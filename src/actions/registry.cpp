@@ -3,6 +3,7 @@
 
 #include "actions/actions.h"
 #include "common/progress.h"
+#include "common/report.h"
 #include "actions/remove.h"
 #include "guard/guard.h"
 #include "common/globals.h"
@@ -45,16 +46,21 @@ void RemoveRegistryEntry()
     if (!name[0]) {
         // a hive, its first-level keys and the keys many programs share are
         // never the log's to delete whole (a cut value name reads as none)
-        if (SharedKeyReason(code, subkey) == KEY_ALLOWED)
-            RegDeleteKeyA(root, subkey);
+        if (SharedKeyReason(code, subkey) != KEY_ALLOWED)
+            ReportOutcome(OUT_REFUSED_KEY);
+        else if (RegDeleteKeyA(root, subkey) != ERROR_SUCCESS)
+            ReportOutcome(OUT_NOT_FOUND);
         return;
     }
     HKEY key;
-    if (RegOpenKeyExA(root, subkey, 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, subkey, 0, KEY_WRITE, &key) != ERROR_SUCCESS) {
+        ReportOutcome(OUT_NOT_FOUND);
         return;
+    }
     if (SameText(name, "default"))
         name[0] = 0;
-    RegDeleteValueA(key, name);
+    if (RegDeleteValueA(key, name) != ERROR_SUCCESS)
+        ReportOutcome(OUT_NOT_FOUND);
     RegCloseKey(key);
     PaceStep();
 }
@@ -65,8 +71,11 @@ void RemoveRegistryEntry()
 void ReleaseSharedDll()
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDlls, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    int outcome = OUT_NOT_FOUND;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDlls, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
+        ReportOutcome(outcome);
         return;
+    }
     char path[PATH_BUFFER];
     DWORD count = 0;
     DWORD type = 0;
@@ -75,11 +84,14 @@ void ReleaseSharedDll()
     if (ReadEntryField(path, 0, sizeof path) &&
         RegQueryValueExA(key, path, 0, &type, (BYTE*)&count, &size) == ERROR_SUCCESS &&
         size == sizeof count && count != 0) {
+        outcome = OUT_COUNTED_DOWN;
         if (count == 1) {
+            outcome = OUT_RELEASED;
             RegDeleteValueA(key, path);
             WCHAR file[ENTRY_PATH_ROOM];
             if (BuildEntryPath(path, file, ENTRY_PATH_ROOM)) {
                 AddLeftover(file);
+                ReportOutcome(OUT_OFFERED, file);
                 MarkHandled(file);
             }
         } else {
@@ -87,6 +99,7 @@ void ReleaseSharedDll()
             RegSetValueExA(key, path, 0, type, (const BYTE*)&count, sizeof count);
         }
     }
+    ReportOutcome(outcome);
     RegCloseKey(key);
     PaceStep();
 }

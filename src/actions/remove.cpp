@@ -5,6 +5,7 @@
 
 #include "actions/actions.h"
 #include "common/progress.h"
+#include "common/report.h"
 #include "actions/match.h"
 #include "actions/plan.h"
 #include "actions/remove.h"
@@ -27,12 +28,29 @@ static HANDLE s_finds[WALK_DEPTH];
 static HANDLE s_held[WALK_DEPTH];  // each level's folder, held while it is walked
 static int s_ends[WALK_DEPTH];  // where the names of each level start in s_path
 static WIN32_FIND_DATAW s_found;
+static int s_scheduled;                // files of the run left to the next restart
+static int s_scheduledBefore[WALK_DEPTH];  // ... when the walk entered each level
+
+static_assert(OUT_REFUSED_FOLDER - OUT_REFUSED_DAMAGED == PLAN_GUARDED_FOLDER - PLAN_REFUSED_DAMAGED,
+              "the refusals are reported in the plan's order");
+
+// A run without boxes leaves no file for a person to retry: one that cannot
+// be deleted goes at the next restart, and the run says so by its exit code.
+static bool DeleteAtRestart(const WCHAR* path)
+{
+    if (!(g_switches & SWITCH_NO_BOXES) || !MoveFileExW(path, 0, MOVEFILE_DELAY_UNTIL_REBOOT))
+        return false;
+    ++s_scheduled;
+    g_exitCode = EXIT_RESTART;
+    return true;
+}
 
 void RemoveOneFile(const WCHAR* path, int action, HANDLE folder, const WCHAR* name)
 {
     if (!MarkHandled(path))
         return;
     PaceStep();
+    int outcome = OUT_KEPT;
     if (action == PLAN_ASK) {
         // a question that cannot name the file is not asked: the file is listed
         char text[QUESTION_BUFFER];
@@ -42,11 +60,23 @@ void RemoveOneFile(const WCHAR* path, int action, HANDLE folder, const WCHAR* na
             action = ShowMessage(MSG_QUESTION, GetMessageText(MSGID_ASK_DELETE), text) == IDYES &&
                              !IsFileRefusedW(path)
                          ? PLAN_DELETE : PLAN_KEEP;
+        outcome = OUT_KEPT_ASKED;
     }
-    if (action == PLAN_DELETE && !EraseFileIn(folder, name, path))
-        action = PLAN_OFFER;
+    if (action == PLAN_OFFER)
+        outcome = OUT_OFFERED;
+    if (action == PLAN_DELETE) {
+        outcome = OUT_DELETED;
+        if (!EraseFileIn(folder, name, path)) {
+            outcome = OUT_SCHEDULED;
+            if (!DeleteAtRestart(path)) {
+                outcome = OUT_FAILED;
+                action = PLAN_OFFER;
+            }
+        }
+    }
     if (action == PLAN_OFFER)
         AddLeftover(path);
+    ReportOutcome(outcome, path);
 }
 
 // The walk holds every folder it lists or enters, from the entry's own
@@ -89,29 +119,35 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
     WCHAR kept = path[folderEnd];
     path[folderEnd] = 0;
     HANDLE held;
-    if (HoldFolder(path, 0, 0, &held) != HELD_FOLDER)
+    if (HoldFolder(path, 0, 0, &held) != HELD_FOLDER) {
+        ReportOutcome(OUT_NOT_FOUND);
         return;
+    }
     if ((traits & PATTERN_SYSTEM) && IsHeldFolderRefused(held, path))
         where |= PLAN_IN_GUARDED;
     path[folderEnd] = kept;
     s_held[0] = held;
-    WidePattern wide;
-    HANDLE find = INVALID_HANDLE_VALUE;
-    if (PlanFound(kind, mode, where, traits) < PLAN_REFUSED_DAMAGED) {
-        // our own wildcards list the folder and match here; the system's go
-        // to the system with the name
-        if (traits & PATTERN_OURS) {
-            ParseWidePattern(pattern, &wide);
-            path[slash + 1] = '*';
-            path[slash + 2] = 0;
-        }
-        find = FindFirstFileW(path, &s_found);
+    int plan = PlanFound(kind, mode, where, traits);
+    if (plan >= PLAN_REFUSED_DAMAGED) {
+        ReportOutcome(OUT_REFUSED_DAMAGED + plan - PLAN_REFUSED_DAMAGED);
+        CloseHandle(held);
+        return;
     }
+    // our own wildcards list the folder and match here; the system's go to
+    // the system with the name
+    WidePattern wide;
+    if (traits & PATTERN_OURS) {
+        ParseWidePattern(pattern, &wide);
+        path[slash + 1] = '*';
+        path[slash + 2] = 0;
+    }
+    HANDLE find = FindFirstFileW(path, &s_found);
     if (find != INVALID_HANDLE_VALUE && !IsHeldFolderStill(held)) {
         FindClose(find);
         find = INVALID_HANDLE_VALUE;
     }
     if (find == INVALID_HANDLE_VALUE) {
+        ReportOutcome(OUT_NOT_FOUND);
         CloseHandle(held);
         return;
     }
@@ -134,8 +170,11 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
             if (depth == 0)
                 return;
             path[s_ends[depth] - 1] = 0;  // the folder just walked
-            --depth;
-            RemoveFolderIn(s_held[depth], path + s_ends[depth]);
+            int walked = depth--;
+            // a folder kept by files left to the restart goes after them
+            if (!RemoveFolderIn(s_held[depth], path + s_ends[depth]) &&
+                s_scheduled > s_scheduledBefore[walked])
+                MoveFileExW(path, 0, MOVEFILE_DELAY_UNTIL_REBOOT);
             more = s_finds[depth] && FindNextFileW(s_finds[depth], &s_found) != 0;
             continue;
         }
@@ -169,6 +208,7 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
                     s_finds[++depth] = find;
                     s_held[depth] = held;
                     s_ends[depth] = end + length + 1;
+                    s_scheduledBefore[depth] = s_scheduled;
                     continue;  // the first name of the folder is in s_found
                 }
                 path[end + length] = 0;
@@ -180,6 +220,8 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
             }
             if (held != INVALID_HANDLE_VALUE)
                 CloseHandle(held);  // before its removal: the hold refuses that too
+            if (action == PLAN_GUARDED_FOLDER)
+                ReportOutcome(OUT_REFUSED_FOLDER, path);
             if (action == PLAN_REMOVE_EMPTY)
                 RemoveFolderIn(s_held[depth], path + end);
             else if (action >= PLAN_KEEP && action <= PLAN_OFFER)

@@ -6,6 +6,7 @@
 #include "common/bytes.h"
 #include "common/globals.h"
 #include "common/process.h"
+#include "common/report.h"
 #include "common/text.h"
 
 typedef char Argument[ARGUMENT_BUFFER];
@@ -70,19 +71,20 @@ void CallLibraryEntry()
     // would be taken from the temporary folder.
     char found[PATH_BUFFER];
     const char* file = library;
-    if (NamesFolder(library)) {
-        if (!IsFullPath(library))
-            return;
-    } else {
-        if (!FindSystemFile(library, ".dll", found))
-            return;
-        file = found;
+    HMODULE module = 0;
+    if (NamesFolder(library) ? IsFullPath(library) : FindSystemFile(library, ".dll", found)) {
+        if (!NamesFolder(library))
+            file = found;
+        module = LoadLibraryExA(file, 0, g_libraryFlags);
     }
-    HMODULE module = LoadLibraryExA(file, 0, g_libraryFlags);
-    if (!module)
+    if (!module) {
+        ReportOutcome(OUT_NOT_FOUND);
         return;
+    }
     void* entry = (void*)GetProcAddress(module, name);
-    if (entry && count >= 0 && count <= MAX_ARGUMENTS) {
+    if (!entry)
+        ReportOutcome(OUT_NOT_FOUND);
+    else if (count >= 0 && count <= MAX_ARGUMENTS) {
         for (int i = 0; i < count; ++i)
             ReadEntryField(texts[i], 3 + i, ARGUMENT_BUFFER);  // texts may be cut
         CallWithTexts(entry, count, texts);
@@ -141,6 +143,6 @@ void RunProgram()
     char command[PATH_BUFFER];
     if (!ReadEntryField(command, 0, sizeof command))
         return;
-    if (PrepareCommand(command))
-        StartProgram(command, true);
+    if (!PrepareCommand(command) || !StartProgram(command, true))
+        ReportOutcome(OUT_NOT_FOUND);
 }

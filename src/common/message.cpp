@@ -1,8 +1,12 @@
 #include "common/message.h"
 #include "common/globals.h"
+#include "common/report.h"
 #include "common/text.h"
 
 enum { MESSAGE_BUFFER = 2048 };
+
+unsigned g_switches;
+unsigned g_exitCode;
 
 static unsigned BoxStyle(unsigned kind)
 {
@@ -25,8 +29,17 @@ int ShowMessage(unsigned flags, const char* format, const char* arg1, const char
     int argCount = arg2 ? 2 : (arg1 ? 1 : 0);
     FormatText(text, sizeof text, format, args, argCount);
 
-    int answer = PlatMessageBox(g_dialog, text, g_caption, BoxStyle(flags & MSG_KIND));
+    int answer = IDNO;
+    if (!(g_switches & SWITCH_NO_BOXES))
+        answer = PlatMessageBox(g_dialog, text, g_caption, BoxStyle(flags & MSG_KIND));
+    ReportMessage(text, (flags & MSG_KIND) == MSG_QUESTION ? answer : 0);
     if (flags & MSG_EXIT)
-        PlatExitProcess(0);
+        EndRun(flags & MSG_NOT_INSTALLED ? EXIT_NOT_INSTALLED : EXIT_FATAL);
     return answer;
+}
+
+void EndRun(unsigned code)
+{
+    ReportEnd(code);
+    PlatExitProcess(code);
 }

@@ -5,7 +5,7 @@
 #include "common/process.h"
 #include "common/text.h"
 
-bool StartProgram(char* command, bool wait)
+bool StartProgram(char* command, bool wait, DWORD* exitCode)
 {
     STARTUPINFOA startup;
     PROCESS_INFORMATION process;
@@ -14,8 +14,12 @@ bool StartProgram(char* command, bool wait)
     if (!CreateProcessA(0, command, 0, 0, TRUE, CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS,
                         0, 0, &startup, &process))
         return false;
-    if (wait)
+    if (exitCode) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        GetExitCodeProcess(process.hProcess, exitCode);
+    } else if (wait) {
         WaitForSingleObject(process.hThread, INFINITE);
+    }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return true;

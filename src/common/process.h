@@ -1,11 +1,14 @@
 // Starting programs: the removal copy and the programs of E entries; and
 // finding the programs and libraries that entries name without a folder.
 #pragma once
+#include "common/platform.h"
 
 // Starts command (writable: the system may change it in place), inheriting
 // handles, in the default error mode. With wait, waits without a time limit
-// until the program's first thread has ended. False when it cannot start.
-bool StartProgram(char* command, bool wait);
+// until the program's first thread has ended. With exitCode, waits until
+// the whole process has ended and gives its exit code. False when it cannot
+// start.
+bool StartProgram(char* command, bool wait, DWORD* exitCode = 0);
 
 // True when path names a folder (a backslash, slash or drive colon).
 bool NamesFolder(const char* path);

@@ -137,8 +137,10 @@ void LoadLog(const char* path, bool removalStage)
 {
     DWORD size = 0;
     HANDLE file = OpenForRead(path, &size);
+    // no log: the product is not installed; one that will not open is an error
     if (file == INVALID_HANDLE_VALUE)
-        ShowMessage(MSG_FATAL, "Can't open uninstal log file %s!", path);
+        ShowMessage(FileExists(path) ? MSG_FATAL : MSG_FATAL | MSG_NOT_INSTALLED,
+                    "Can't open uninstal log file %s!", path);
 
     g_logBuffer = static_cast<char*>(AllocPages(size + 1));
     g_entries = static_cast<ActionEntry*>(AllocPages(ENTRY_ROOM * sizeof(ActionEntry)));

@@ -1,6 +1,7 @@
 #include "ui/dialog.h"
 #include "actions/actions.h"
 #include "common/globals.h"
+#include "common/message.h"
 #include "common/progress.h"
 #include "common/text.h"
 #include "common/wtext.h"
@@ -185,7 +186,7 @@ static void LayOutNothingLeft(HWND window)
 // Asks the system to delete the running copy, and then its own folder, at
 // the next restart; where the request is refused, the copy through the
 // [rename] section of wininit.ini instead.
-static void ScheduleSelfDelete()
+void ScheduleSelfDelete()
 {
     if (MoveFileExA(g_programPath, 0, MOVEFILE_DELAY_UNTIL_REBOOT)) {
         // the copy's own folder after it: the restart empties it first
@@ -232,6 +233,9 @@ static void DoWork(HWND window)
         LayOutNothingLeft(window);
 
     ScheduleSelfDelete();
+    // a silent run has nobody to click: the dialog closes itself
+    if (g_switches & SWITCH_SILENT)
+        EndDialog(window, 1);
 }
 
 void OnCommand(HWND window, int id)

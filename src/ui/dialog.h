@@ -6,5 +6,8 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 void OnInitDialog(HWND window);
 void OnCommand(HWND window, int id);
 
+// Asks the system to delete the running copy at the next restart.
+void ScheduleSelfDelete();
+
 // Deletes the file of a leftover list entry and takes the entry off the list.
 void DeleteListedFile(int index);

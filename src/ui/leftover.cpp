@@ -6,6 +6,7 @@
 #include "common/erase.h"
 #include "common/globals.h"
 #include "common/message.h"
+#include "common/report.h"
 #include "common/text.h"
 #include "common/wtext.h"
 #include "log/log.h"
@@ -46,6 +47,7 @@ void DeleteListedFile(int index)
         char text[QUESTION_BUFFER];
         for (;;) {
             if (EraseFile(s_path)) {
+                ReportOutcome(OUT_USER_DELETED, s_path);
                 RemoveEmptyParents(s_path);
                 break;
             }

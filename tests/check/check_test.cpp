@@ -291,6 +291,26 @@ TEST(Check, SampleLogIsCleanAndPlannedInRunOrder)
     size_t firstU = out.find("order 64996  U  delete C:\\SampleApp\\data");
     size_t wholeTree = out.find("order 64999  U  delete C:\\SampleApp with");
     ASSERT_NE(wholeTree, std::string::npos) << out;
+    // what a silent run does differently, under the entry it concerns
+    for (auto pair : {std::pair<const char*, const char*>{
+                          "order 30002  P  delete C:\\SampleApp\\license.txt after asking (message 51)\n",
+                          "silent: kept without asking: message 51 is not shown, its answer is No\n"},
+                      {"order 30003  P  offer C:\\SampleApp\\settings.ini in the list of files left, "
+                       "do not delete\n",
+                       "silent: kept, not offered\n"},
+                      {"order 20001  K  give back one reference to C:\\SampleApp\\bin\\sampleext.dll "
+                       "in SharedDLLs; at the last one, offer the file\n",
+                       "silent: at the last reference the file is kept, not offered\n"},
+                      {"order 64999  U  delete C:\\SampleApp with all its files and folders\n",
+                       "silent: if it cannot be deleted, it goes at the next restart with the "
+                       "folders it keeps, not to the list (exit code 3010)\n"}}) {
+        size_t entry = out.find(pair.first);
+        ASSERT_NE(entry, std::string::npos) << pair.first;
+        size_t next = entry + strlen(pair.first);
+        EXPECT_EQ(out.substr(next + 26, strlen(pair.second)), pair.second) << out.substr(next, 200);
+    }
+    EXPECT_EQ(out.find("silent", out.find("order 19994  J")), out.find("silent", out.find("order 20001  K")))
+        << "a J entry is the same in a silent run";
     EXPECT_TRUE(before < call && call < run && run < dialog && dialog < firstJ &&
                 firstJ < status54 && status54 < lastJ && lastJ < status42 && status42 < firstP &&
                 firstP < firstU && firstU < wholeTree)

@@ -52,6 +52,11 @@ expect("actions", actions, [
     (10, 64999, "U", "C:\\App,1", "dialog", []),
 ])
 expect("every action says what it does", all(a["does"] for a in plan["actions"]), True)
+# what a silent run does differently: only where it differs
+silent = {a["line"]: a["silent"] for a in plan["actions"]}
+expect("silent: the same", [silent[8], silent[7], silent[6], silent[9]], ["", "", "", ""])
+expect("silent: a file that stays", "next restart" in silent[4] and "3010" in silent[4], True)
+expect("silent: a tree keeps its folders too", "with the folders it keeps" in silent[10], True)
 expect("caption", plan["caption"], " App 1.0")  # no message 48
 messages = {m["id"]: m["text"] for m in plan["messages"]}
 expect("message 10", messages.get(10), "App 1.0")

@@ -2,6 +2,7 @@
 // messages, limits, and logs that are broken or hostile.
 #include "log/log.h"
 #include "common/files.h"
+#include "common/message.h"
 #include "common/platform_host.h"
 
 #include <gtest/gtest.h>
@@ -557,13 +558,15 @@ TEST_F(LogTest, ShortReadShowsAnErrorAndLoadingGoesOn)
 
 TEST_F(LogTest, MissingLogEndsTheProcess)
 {
+    // a missing log means not installed (1605), any other failure is fatal
+    // (1603); a POSIX exit status keeps the low byte
     std::string missing = (dir / "missing.ini").string();
-    EXPECT_EXIT(LoadLog(missing.c_str(), LAUNCHER), ::testing::ExitedWithCode(0),
+    EXPECT_EXIT(LoadLog(missing.c_str(), LAUNCHER), ::testing::ExitedWithCode(EXIT_NOT_INSTALLED & 0xFF),
                 EscapeRegex("Can't open uninstal log file " + missing + "!"));
-    EXPECT_EXIT(LoadLog(dir.string().c_str(), REMOVAL), ::testing::ExitedWithCode(0),
+    EXPECT_EXIT(LoadLog(dir.string().c_str(), REMOVAL), ::testing::ExitedWithCode(EXIT_FATAL & 0xFF),
                 EscapeRegex("Can't open uninstal log file " + dir.string() + "!"));
     // a table that cannot be had is said as such, not as a read error
     std::ofstream(path, std::ios::binary | std::ios::trunc) << "10,Product\r\n";
     EXPECT_EXIT((HostSetAllocationLimit(4096), LoadLog(path.c_str(), REMOVAL)),
-                ::testing::ExitedWithCode(0), EscapeRegex("Not enough memory for " + path));
+                ::testing::ExitedWithCode(EXIT_FATAL & 0xFF), EscapeRegex("Not enough memory for " + path));
 }

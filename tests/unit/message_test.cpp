@@ -2,6 +2,7 @@
 #include "common/globals.h"
 #include "common/message.h"
 #include "common/platform_host.h"
+#include "common/report.h"
 
 #include <gtest/gtest.h>
 
@@ -102,13 +103,59 @@ TEST_F(ShowMessageTest, LongTextIsCutNotOverrun)
     EXPECT_EQ(std::string(shown.size(), 'w'), shown);
 }
 
-TEST_F(ShowMessageTest, FatalBoxEndsTheProcessWithCodeZero)
+TEST_F(ShowMessageTest, FatalBoxEndsTheRunWithItsExitCode)
 {
+    // (a POSIX exit status keeps the code's low byte: 1605 is 69, 1603 is 67)
     strcpy(g_caption, "Uninstall Demo");
-    EXPECT_EXIT(ShowMessage(MSG_FATAL, "Can't open uninstal log file %s!", "/tmp/none/uninstal.ini"),
-                ::testing::ExitedWithCode(0),
+    EXPECT_EXIT(ShowMessage(MSG_FATAL | MSG_NOT_INSTALLED, "Can't open uninstal log file %s!",
+                            "/tmp/none/uninstal.ini"),
+                ::testing::ExitedWithCode(EXIT_NOT_INSTALLED & 0xFF),
                 "Can't open uninstal log file /tmp/none/uninstal\\.ini!");
+    EXPECT_EXIT(ShowMessage(MSG_FATAL, NO_MEMORY_FORMAT, "x"), ::testing::ExitedWithCode(EXIT_FATAL & 0xFF),
+                "Not enough memory for x");
     // Any flags with the exit bit end the process, whatever the kind.
     EXPECT_EXIT(ShowMessage(MSG_EXIT | MSG_QUESTION, "Don't open %s", "x"),
-                ::testing::ExitedWithCode(0), "Don't open x");
+                ::testing::ExitedWithCode(EXIT_FATAL & 0xFF), "Don't open x");
+}
+
+// The report sees every box, shown or not, with the answer to a question.
+static std::string s_reported;
+static void RecordMessage(const char* text, int answer)
+{
+    s_reported += std::string(text) + "=" + std::to_string(answer) + ";";
+}
+
+TEST_F(ShowMessageTest, SilentRunShowsNoBoxAndAnswersNo)
+{
+    struct Row {
+        unsigned switches;
+        bool shown;
+    } rows[] = {
+        {0, true},
+        {SWITCH_LOG | SWITCH_NORESTART, true},
+        {SWITCH_SILENT, false},
+        {SWITCH_VERYSILENT, false},
+        {SWITCH_SUPPRESSMSGBOXES, false},
+    };
+    g_report.message = RecordMessage;
+    for (const Row& row : rows) {
+        HostResetMessageBoxes();
+        HostSetMessageBoxAnswer(IDYES);
+        s_reported.clear();
+        g_switches = row.switches;
+        int answer = ShowMessage(MSG_QUESTION, "Delete %s?", "a.txt");
+        EXPECT_EQ(row.shown ? 1 : 0, HostMessageBoxCount()) << row.switches;
+        EXPECT_EQ(row.shown ? IDYES : IDNO, answer) << row.switches;
+        EXPECT_EQ("Delete a.txt?=" + std::to_string(answer) + ";", s_reported);
+        ShowMessage(MSG_READ_ERROR, "Error reading file %s", "b");
+        EXPECT_EQ(row.shown ? 2 : 0, HostMessageBoxCount()) << row.switches;
+        EXPECT_EQ("Delete a.txt?=" + std::to_string(answer) + ";Error reading file b=0;",
+                  s_reported);
+    }
+    // a silent fatal error still ends the run, with its code and no box
+    g_switches = SWITCH_VERYSILENT;
+    EXPECT_EXIT(ShowMessage(MSG_FATAL | MSG_NOT_INSTALLED, "Can't open %s", "x"),
+                ::testing::ExitedWithCode(EXIT_NOT_INSTALLED & 0xFF), "");
+    g_switches = 0;
+    g_report.message = 0;
 }

@@ -1,6 +1,7 @@
 // The command line (which stage, and the log path) and the trailer of the
 // program file (the log's name).
 #include "startup/startup.h"
+#include "common/message.h"
 
 #include <gtest/gtest.h>
 
@@ -158,6 +159,70 @@ TEST(LogNameFromTrailerTest, NameIsCutToItsBuffer)
 {
     EXPECT_EQ("second.", NameFrom(Trailer("first.log\0second.log\0"s), 8));
     EXPECT_EQ("uninsta", NameFrom(Trailer("abc"), 8));
+}
+
+// The switches before the log path: which flags, which report file, which
+// argument is left, for the command lines deployment tools and the launcher
+// write.
+TEST(ParseCommandLineTest, SwitchesBeforeTheLogPath)
+{
+    struct Row {
+        const char* line;
+        unsigned switches;
+        const char* report;
+        const char* argument;
+    } rows[] = {
+        {"unins.exe", 0, "", ""},
+        {"unins.exe /SILENT", SWITCH_SILENT, "", ""},
+        {"\"C:\\App\\unins.exe\" /verysilent", SWITCH_VERYSILENT, "", ""},
+        {"unins.exe /VerySilent /SuppressMsgBoxes /NoRestart /log",
+         SWITCH_VERYSILENT | SWITCH_SUPPRESSMSGBOXES | SWITCH_NORESTART | SWITCH_LOG, "", ""},
+        {"unins.exe /LOG=\"C:\\My Logs\\r.log\" /SILENT", SWITCH_LOG | SWITCH_SILENT,
+         "C:\\My Logs\\r.log", ""},
+        {"unins.exe /log=C:\\r.log", SWITCH_LOG, "C:\\r.log", ""},
+        // the launcher's command line for the copy
+        {"\"C:\\Temp\\ab12\\unins.exe\" /VERYSILENT /LOG=\"C:\\r.log\" \"C:\\App\\uninstal.ini\"",
+         SWITCH_VERYSILENT | SWITCH_LOG, "C:\\r.log", "C:\\App\\uninstal.ini"},
+        {"C:\\Temp\\unins.exe /SILENT C:\\App\\uninstal.ini", SWITCH_SILENT, "",
+         "C:\\App\\uninstal.ini"},
+        // the path starts at the first word that is no switch, and runs to the end
+        {"unins.exe \"C:\\App\\uninstal.ini\" /SILENT", 0, "", "C:\\App\\uninstal.ini\" /SILENT"},
+        {"unins.exe /SILENTLY", 0, "", "/SILENTLY"},
+        {"unins.exe /SILENT=1", 0, "", "/SILENT=1"},
+        {"unins.exe /App/uninstal.ini", 0, "", "/App/uninstal.ini"},
+        {"unins.exe SILENT", 0, "", "SILENT"},
+        {"unins.exe /LOGS", 0, "", "/LOGS"},
+        {"unins.exe /S", 0, "", "/S"},
+    };
+    for (const Row& row : rows) {
+        char argument[ARGUMENT_SIZE];
+        char report[ARGUMENT_SIZE] = "";
+        unsigned switches = 0xDEAD;
+        EXPECT_TRUE(ParseCommandLine(row.line, PROGRAM, argument, sizeof argument, &switches,
+                                     report))
+            << row.line;
+        EXPECT_EQ(row.switches, switches) << row.line;
+        EXPECT_STREQ(row.report, report) << row.line;
+        EXPECT_STREQ(row.argument, argument) << row.line;
+    }
+}
+
+TEST(ParseCommandLineTest, ReportPathTooLongIsReported)
+{
+    char argument[ARGUMENT_SIZE];
+    char report[ARGUMENT_SIZE + GUARD];
+    memset(report, '#', sizeof report);
+    unsigned switches = 0;
+    std::string line = "unins.exe /LOG=\"C:\\" + std::string(600, 'r') + "\" C:\\App\\uninstal.ini";
+    EXPECT_FALSE(ParseCommandLine(line.c_str(), PROGRAM, argument, sizeof argument, &switches,
+                                  report));
+    EXPECT_EQ(std::string(GUARD, '#'), std::string(report + ARGUMENT_SIZE, GUARD));
+    EXPECT_EQ(size_t(ARGUMENT_SIZE - 1), strlen(report));
+    EXPECT_STREQ("C:\\App\\uninstal.ini", argument);
+    std::string fits = "unins.exe /LOG=\"C:\\" + std::string(508, 'r') + "\"";
+    EXPECT_TRUE(ParseCommandLine(fits.c_str(), PROGRAM, argument, sizeof argument, &switches,
+                                 report));
+    EXPECT_EQ(size_t(511), strlen(report));
 }
 
 namespace {

@@ -424,7 +424,7 @@ TEST(BadInput, EmptyLogAndFormatsOfTheLauncher)
     EXPECT_EQ(error.text.substr(start.size() + 16), end);
     EXPECT_EQ(error.buttons, "OK");
     driver.Answer(OK);
-    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_EQ(driver.Wait(), 1603);
     EXPECT_FALSE(box.Exists("gone"));
     EXPECT_FALSE(driver.WaitBoxCaptioned("Program Error", 200).found);
 }
@@ -449,7 +449,9 @@ TEST(BadInput, LogsThatCannotBeOpened)
             << row.name;
         EXPECT_EQ(error.buttons, "OK");
         driver.Answer(OK);
-        EXPECT_EQ(driver.Wait(), 0) << row.name;
+        // not installed where there is no such file, a fatal error otherwise
+        int code = driver.Wait();
+        EXPECT_TRUE(code == 1605 || code == 1603) << row.name << ": " << code;
     }
     driver.Release(box.Win("locked.ini"));
     ExpectIntact(box, driver, checks);

@@ -84,8 +84,7 @@ TEST(DoubleByte, JapaneseApplicationRemovedInCodePage932)
     ASSERT_TRUE(driver.Start(Cp932("\"" + app + "\\unins.exe\""), Cp932(app)));
     ASSERT_TRUE(driver.WaitBox().found);
     ASSERT_TRUE(driver.Answer(YES));
-    EXPECT_EQ(driver.Wait(), 0);
-    const std::vector<std::string> copies = CopiesIn(temp);
+    const std::vector<std::string> copies = WaitCopies(temp);
     ASSERT_EQ(copies.size(), 1u);
     const std::string copy = copies[0];
     ASSERT_TRUE(driver.Find(Cp932(copy)));
@@ -115,4 +114,5 @@ TEST(DoubleByte, JapaneseApplicationRemovedInCodePage932)
     EXPECT_FALSE(fs::exists(HostPath(top))) << "left: " << testing::PrintToString(HostTree(HostPath(top)));
     ASSERT_TRUE(driver.Click(Title(), CLOSE));
     EXPECT_EQ(driver.WaitFound(), 0);
+    EXPECT_EQ(driver.Wait(), 0);  // the launcher waited for it
 }

@@ -729,6 +729,17 @@ std::vector<std::string> CopiesIn(const std::string& temp, const std::string& na
     return copies;
 }
 
+std::vector<std::string> WaitCopies(const std::string& temp, size_t count,
+                                    const std::string& name, int ms)
+{
+    std::vector<std::string> copies = CopiesIn(temp, name);
+    for (int waited = 0; copies.size() < count && waited < ms; waited += 100) {
+        usleep(100000);
+        copies = CopiesIn(temp, name);
+    }
+    return copies;
+}
+
 void RestartWine()
 {
     EXPECT_EQ(RunAndWait({kWine64, "wineboot", "-r"}, 300), 0);

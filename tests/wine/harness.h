@@ -189,6 +189,10 @@ std::string Screenshot(const std::string& name);
 // (a C:\ path): name in each folder of it named by 16 hexadecimal digits,
 // as C:\ paths, sorted.
 std::vector<std::string> CopiesIn(const std::string& temp, const std::string& name = "unins.exe");
+// The same once there are count of them, waiting up to ms: the launcher
+// makes its copy and then waits for it, so a test looks for it meanwhile.
+std::vector<std::string> WaitCopies(const std::string& temp, size_t count = 1,
+                                    const std::string& name = "unins.exe", int ms = 60000);
 
 // Carries out pending restart-time renames and deletions in the prefix.
 void RestartWine();

@@ -69,8 +69,7 @@ TEST(Product, SampleApplicationUninstalledFromTheLauncher)
     Box question = driver.WaitBox();
     EXPECT_EQ(question.text, "Do you want to remove " + Product() + " and all of its components?");
     ASSERT_TRUE(driver.Answer(YES));
-    EXPECT_EQ(driver.Wait(), 0);
-    std::vector<std::string> copies = CopiesIn(box.Win("tmp"));
+    std::vector<std::string> copies = WaitCopies(box.Win("tmp"));
     ASSERT_EQ(copies.size(), 1u);
     std::string copy = copies[0];
     ASSERT_TRUE(driver.Find(copy));
@@ -114,4 +113,5 @@ TEST(Product, SampleApplicationUninstalledFromTheLauncher)
     EXPECT_TRUE(box.Exists("app"));
     ASSERT_TRUE(driver.Click(Title(), CLOSE));
     EXPECT_EQ(driver.WaitFound(), 0);
+    EXPECT_EQ(driver.Wait(), 0);  // the launcher waited for it
 }

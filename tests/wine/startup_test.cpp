@@ -31,9 +31,8 @@ static void RunLauncherToTheEnd(const Sandbox& box, Driver& driver, const std::s
     EXPECT_EQ(question.buttons, "Yes,No");
     EXPECT_EQ(question.owner, "-");
     ASSERT_TRUE(driver.Answer(YES));
-    EXPECT_EQ(driver.Wait(60000 * slow), 0);
 
-    std::vector<std::string> copies = CopiesIn(box.Win(temp));
+    std::vector<std::string> copies = WaitCopies(box.Win(temp));
     ASSERT_EQ(copies.size(), 1u);
     std::string copy = copies[0];
     EXPECT_FALSE(box.Exists(temp + "\\unins.exe"));
@@ -47,6 +46,8 @@ static void RunLauncherToTheEnd(const Sandbox& box, Driver& driver, const std::s
     EXPECT_FALSE(box.Exists("app\\data.txt"));
     ASSERT_TRUE(driver.Click(Title(), FINISH));
     EXPECT_EQ(driver.WaitFound(60000 * slow), 0);
+    // the launcher waited for its copy, and ends with its exit code
+    EXPECT_EQ(driver.Wait(60000 * slow), 0);
 }
 
 TEST(Launcher, YesCopiesItselfIntoATempFolderWithASpaceAndRunsTheLog)
@@ -66,7 +67,7 @@ TEST(Launcher, NoCopiesAndStartsNothing)
     Box question = driver.WaitBox();
     ASSERT_TRUE(question.found);
     ASSERT_TRUE(driver.Answer(NO));
-    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_EQ(driver.Wait(), 1602);  // the user answered No
     EXPECT_TRUE(HostTree(box.Host("tmp")).empty()) << "no folder, no copy";
 }
 
@@ -83,7 +84,7 @@ TEST(Launcher, UnquotedProgramPathWithSpacesIsStillTheLauncher)
     ASSERT_TRUE(question.found) << "the unquoted path was taken for a log argument";
     EXPECT_EQ(question.text, "Remove " + Product() + " and all of its components?");
     ASSERT_TRUE(driver.Answer(NO));
-    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_EQ(driver.Wait(), 1602);  // the user answered No
 }
 
 TEST(Launcher, MissingLogIsAFatalError)
@@ -99,14 +100,14 @@ TEST(Launcher, MissingLogIsAFatalError)
     EXPECT_EQ(error.text, "Can't open uninstal log file " + box.Win("app\\uninstal.ini") + "!");
     EXPECT_EQ(error.buttons, "OK");
     ASSERT_TRUE(driver.Answer(OK));
-    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_EQ(driver.Wait(), 1605);  // not installed
 
     // the removal stage given a log that does not exist ends the same way
     ASSERT_TRUE(driver.Start("\"" + program + "\" \"" + box.Win("nope.ini") + "\""));
     error = driver.WaitBoxCaptioned("");
     EXPECT_EQ(error.text, "Can't open uninstal log file " + box.Win("nope.ini") + "!");
     ASSERT_TRUE(driver.Answer(OK));
-    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_EQ(driver.Wait(), 1605);  // not installed
 }
 
 TEST(Launcher, TrailerNamesTheLog)
@@ -125,7 +126,7 @@ TEST(Launcher, TrailerNamesTheLog)
     EXPECT_EQ(question.text, "Remove Other App now?");
     EXPECT_EQ(question.caption, " Other App");  // no message 48 in that log
     ASSERT_TRUE(driver.Answer(NO));
-    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_EQ(driver.Wait(), 1602);
 
     // a NUL in byte 254 of the trailer means the default name
     {
@@ -136,7 +137,7 @@ TEST(Launcher, TrailerNamesTheLog)
     question = driver.WaitBox();
     EXPECT_EQ(question.text, "Remove " + Product() + " and all of its components?");
     ASSERT_TRUE(driver.Answer(NO));
-    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_EQ(driver.Wait(), 1602);
 }
 
 TEST(Launcher, SecondInstanceOfTheSameFileEndsAtOnce)
@@ -152,7 +153,7 @@ TEST(Launcher, SecondInstanceOfTheSameFileEndsAtOnce)
     std::filesystem::rename(box.Host("app\\uninstal.ini"), box.Host("app\\gone.ini"));
     ASSERT_EQ(driver.Call({"makewindow", "Uninstall"}).back(), "ok");
     ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("app")));
-    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_EQ(driver.Wait(), 1618);  // another run of this file is in progress
     // it brought the window titled "Uninstall" forward: minimised, then restored
     EXPECT_EQ(driver.Call({"windowevents"}).back(), "ok\t1\t1");
     Box still = driver.WaitBox(2000);
@@ -160,7 +161,7 @@ TEST(Launcher, SecondInstanceOfTheSameFileEndsAtOnce)
 
     ASSERT_TRUE(driver.Find(program));
     ASSERT_TRUE(driver.Answer(NO));
-    EXPECT_EQ(driver.WaitFound(), 0);
+    EXPECT_EQ(driver.WaitFound(), 1602);
 }
 
 TEST(Launcher, CurrentFolderIsTheTempFolderSoTheCopyGoesToDriveC)
@@ -177,8 +178,8 @@ TEST(Launcher, CurrentFolderIsTheTempFolderSoTheCopyGoesToDriveC)
     ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("tmp")));
     ASSERT_TRUE(driver.WaitBox().found);
     ASSERT_TRUE(driver.Answer(YES));
-    EXPECT_EQ(driver.Wait(), 0);
-    std::vector<std::string> copies = CopiesIn("C:\\", "cwdtest.exe");
+    // the launcher waits for its copy: the copy is running now
+    std::vector<std::string> copies = WaitCopies("C:\\", 1, "cwdtest.exe");
     ASSERT_EQ(copies.size(), 1u);
     EXPECT_TRUE(HostTree(box.Host("tmp")).empty());
     ASSERT_TRUE(driver.Find(copies[0]));
@@ -186,6 +187,7 @@ TEST(Launcher, CurrentFolderIsTheTempFolderSoTheCopyGoesToDriveC)
     WaitDone(driver, Title());
     ASSERT_TRUE(driver.Click(Title(), FINISH));
     EXPECT_EQ(driver.WaitFound(), 0);
+    EXPECT_EQ(driver.Wait(), 0);
     std::filesystem::remove_all(std::filesystem::path(HostPath(copies[0])).parent_path());
 }
 
@@ -210,7 +212,7 @@ TEST(Launcher, CopyThatFailsShowsMessage36)
     EXPECT_EQ(error.text.substr(start.size() + 16), "\\unins.exe");
     EXPECT_EQ(error.buttons, "OK");
     ASSERT_TRUE(driver.Answer(OK));
-    EXPECT_EQ(driver.Wait(), 0);
+    EXPECT_EQ(driver.Wait(), 1603);  // a fatal error
     EXPECT_FALSE(box.Exists("gone"));
 }
 

@@ -80,8 +80,7 @@ TEST(TempFolder, PlantedLibrariesAndProgramsNeverRun)
     ASSERT_TRUE(driver.Start("\"" + program + "\"", box.Win("app")));
     ASSERT_TRUE(driver.WaitBox().found);
     ASSERT_TRUE(driver.Answer(YES));
-    EXPECT_EQ(driver.Wait(), 0);
-    std::vector<std::string> copies = CopiesIn(temp, name);
+    std::vector<std::string> copies = WaitCopies(temp, 1, name);
     ASSERT_EQ(copies.size(), 1u);
     ASSERT_TRUE(driver.Find(copies[0]));
     ASSERT_TRUE(driver.WaitWindow(Title()));
@@ -91,6 +90,7 @@ TEST(TempFolder, PlantedLibrariesAndProgramsNeverRun)
     EXPECT_FALSE(box.Exists("app\\data.txt"));
     ASSERT_TRUE(driver.Click(Title(), FINISH));
     EXPECT_EQ(driver.WaitFound(), 0);
+    EXPECT_EQ(driver.Wait(), 0);  // the launcher waited for it
     driver.RegDeleteTree(overrides.substr(0, overrides.rfind('\\')));
 
     EXPECT_EQ(Lines(box.Read("tmp\\record.txt")), expected);
@@ -126,8 +126,7 @@ TEST(TempFolder, TwoUninstallersAtOnceAndNothingOfThemAfterTheRestart)
     ASSERT_TRUE(driver.Start("\"" + first + "\"", box.Win("app")));
     ASSERT_TRUE(driver.WaitBox().found);
     ASSERT_TRUE(driver.Answer(YES));
-    EXPECT_EQ(driver.Wait(), 0);
-    std::vector<std::string> copies = CopiesIn(box.Win("tmp"));
+    std::vector<std::string> copies = WaitCopies(box.Win("tmp"));
     ASSERT_EQ(copies.size(), 1u);
     std::string firstCopy = copies[0];
     ASSERT_TRUE(driver.WaitWindow(Title()));
@@ -137,8 +136,7 @@ TEST(TempFolder, TwoUninstallersAtOnceAndNothingOfThemAfterTheRestart)
     Box question = driver.WaitBoxCaptioned(otherTitle);
     ASSERT_TRUE(question.found);
     ASSERT_TRUE(driver.Answer(YES));
-    EXPECT_EQ(driver.Wait(), 0);
-    copies = CopiesIn(box.Win("tmp"));
+    copies = WaitCopies(box.Win("tmp"), 2);
     ASSERT_EQ(copies.size(), 2u);
     std::string secondCopy = copies[0] == firstCopy ? copies[1] : copies[0];
     ASSERT_TRUE(driver.Find(secondCopy));

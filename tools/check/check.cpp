@@ -43,6 +43,7 @@ struct Action {
     char letter;
     std::string rest;  // the entry text after its letter
     std::string does;
+    std::string silent;  // what a silent run does differently; empty: the same
     std::vector<int> status;
 };
 
@@ -279,6 +280,41 @@ static std::string DescribeTree(const Action& a)
     default:
         return Format("walk %s: leave its files (mode %d), remove its empty folders", path.c_str(),
                       mode);
+    }
+}
+
+// What a run without a person (/SILENT, /VERYSILENT, /SUPPRESSMSGBOXES)
+// does differently with the entry: no question is asked, nothing is offered,
+// and a file that cannot be deleted goes at the next restart.
+static std::string DescribeSilent(const Action& a)
+{
+    int mode = ParseNumber(Field(a.rest, 1).c_str()) & CODE_MASK;
+    const char* restart =
+        "if it cannot be deleted, it goes at the next restart%s, not to the list "
+        "(exit code 3010)";
+    switch (a.letter) {
+    case 'E':
+        return "the same, but the program shows what it shows: a silent run is no quieter "
+               "than its programs";
+    case 'K':
+        return "at the last reference the file is kept, not offered";
+    case 'P':
+        if (mode == 0)
+            return Format(restart, "");
+        if (mode == 1)
+            return Format("kept without asking: message %d is not shown, its answer is No",
+                          MSGID_ASK_DELETE);
+        if (mode == 2)
+            return "kept, not offered";
+        return "";
+    case 'U':
+        if (mode == 0)
+            return "its files are kept, not offered";
+        if (mode == 1)
+            return Format(restart, " with the folders it keeps");
+        return "";
+    default:
+        return "";
     }
 }
 
@@ -745,6 +781,7 @@ static void BuildPlan()
             a.status.push_back(MSGID_STATUS_FILES2);
         }
         a.does = Describe(a);
+        a.silent = DescribeSilent(a);
         s_actions.push_back(a);
     }
 }
@@ -767,8 +804,10 @@ static void CheckActions()
                      Format("'%c' is not an action letter: the entry does nothing", a.letter));
         }
         std::string refused = CheckPaths(a) + CheckKeys(a);
-        if (!refused.empty())
+        if (!refused.empty()) {
             a.does += " [" + refused + "]";
+            a.silent.clear();  // refused in every run alike
+        }
         if (strchr("JKMPU", a.letter) && BeforeDialog(a))
             Warn(a.line, "before-dialog",
                  Format("number %d runs before the dialog opens (below %d): files it offers are "
@@ -848,10 +887,10 @@ static void PrintJson(const char* path)
         for (int id : a.status)
             status += (status.empty() ? "" : ", ") + std::to_string(id);
         printf("%s\n    {\"line\": %d, \"order\": %d, \"letter\": %s, \"text\": %s, \"phase\": "
-               "\"%s\", \"status\": [%s], \"does\": %s}",
+               "\"%s\", \"status\": [%s], \"does\": %s, \"silent\": %s}",
                i ? "," : "", a.line, a.order, Json(std::string(1, a.letter)).c_str(),
                Json(a.rest).c_str(), BeforeDialog(a) ? "before-dialog" : "dialog",
-               status.c_str(), Json(a.does).c_str());
+               status.c_str(), Json(a.does).c_str(), Json(a.silent).c_str());
     }
     printf("\n  ],\n  \"end_status\": [%d, %d],\n  \"messages\": [", MSGID_STATUS_END, MSGID_DONE);
     for (int i = 0; i < g_messages.count; ++i)
@@ -899,6 +938,8 @@ static void PrintText(const char* path)
         for (int id : a.status)
             PrintStatus(id);
         printf("  line %5d  order %5d  %c  %s\n", a.line, a.order, a.letter, a.does.c_str());
+        if (!a.silent.empty())
+            printf("                          silent: %s\n", a.silent.c_str());
     }
     if (!dialog)
         printf("\nIn the dialog:\n");

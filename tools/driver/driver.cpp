@@ -86,7 +86,7 @@ static LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 static std::string ClassOf(HWND window)
 {
-    char name[256];
+    char name[256] = "";  // a window gone meanwhile has no class
     GetClassNameA(window, name, sizeof name);
     return name;
 }
@@ -790,6 +790,90 @@ static void CmdMakeWindow(const Fields& f)
     Reply(FindWindowA("DriverWindow", 0) ? "ok" : "error\tno window");
 }
 
+// watchwindows: from now on, notes every visible top-level window of another
+// process that was not there when the watch began; windowsseen: what it saw
+// ("ok", then class|title of each). A program meant to show nothing must
+// leave the list empty.
+static CRITICAL_SECTION s_watchLock;
+static std::map<HWND, bool> s_watchBefore;
+static std::vector<std::string> s_watchSeen;
+static std::map<HWND, bool> s_watchNoted;
+
+static BOOL CALLBACK NoteWindow(HWND window, LPARAM starting)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    // (a window the system reported shown may be gone again by now)
+    if (pid == GetCurrentProcessId() || (starting != 2 && !IsWindowVisible(window)))
+        return TRUE;
+    if (starting == 1) {
+        s_watchBefore[window] = true;
+    } else if (!s_watchBefore.count(window) && !s_watchNoted.count(window)) {
+        s_watchNoted[window] = true;
+        char title[512] = "", cls[256] = "", seen[800];
+        GetWindowTextA(window, title, sizeof title);  // never blocks on a busy window
+        GetClassNameA(window, cls, sizeof cls);
+        title[sizeof title - 1] = cls[sizeof cls - 1] = 0;
+        snprintf(seen, sizeof seen, "%s|%s", cls, title);
+        s_watchSeen.push_back(seen);
+    }
+    return TRUE;
+}
+
+// Every window shown anywhere, however briefly, as the system reports it.
+static void CALLBACK OnShow(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
+                            DWORD)
+{
+    if (object != OBJID_WINDOW || child != CHILDID_SELF || !window || GetParent(window))
+        return;
+    EnterCriticalSection(&s_watchLock);
+    NoteWindow(window, 2);
+    LeaveCriticalSection(&s_watchLock);
+}
+
+static DWORD WINAPI WatchThread(void*)
+{
+    SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_SHOW, 0, OnShow, 0, 0,
+                    WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    for (;;) {
+        // and a look at the whole desktop every few milliseconds besides
+        EnterCriticalSection(&s_watchLock);
+        EnumWindows(NoteWindow, 0);
+        LeaveCriticalSection(&s_watchLock);
+        MSG message;
+        while (PeekMessageA(&message, 0, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        MsgWaitForMultipleObjects(0, 0, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+static void CmdWatchWindows()
+{
+    static bool running;
+    if (!running)
+        InitializeCriticalSection(&s_watchLock);
+    EnterCriticalSection(&s_watchLock);
+    s_watchBefore.clear();
+    s_watchSeen.clear();
+    s_watchNoted.clear();
+    EnumWindows(NoteWindow, 1);
+    LeaveCriticalSection(&s_watchLock);
+    if (!running)
+        CreateThread(0, 0, WatchThread, 0, 0, 0);
+    running = true;
+    Reply("ok");
+}
+
+static void CmdWindowsSeen()
+{
+    EnterCriticalSection(&s_watchLock);
+    std::string answer = "ok";
+    for (const std::string& seen : s_watchSeen)
+        answer += "\t" + Flat(seen);
+    LeaveCriticalSection(&s_watchLock);
+    Reply(answer);
+}
+
 static Fields Split(const std::string& line)
 {
     Fields fields;
@@ -878,6 +962,10 @@ int main()
             Reply("ok");
         } else if (c == "acp")
             Reply("ok\t" + std::to_string(GetACP()));
+        else if (c == "watchwindows")
+            CmdWatchWindows();
+        else if (c == "windowsseen")
+            CmdWindowsSeen();
         else if (c == "windowevents")
             Reply("ok\t" + std::to_string(s_minimised) + "\t" + std::to_string(s_restored));
         else if (c == "fontchanges")
