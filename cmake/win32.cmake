@@ -20,11 +20,14 @@ endif()
 # -Oz picks the shorter encoding also where it is slower. Data is aligned
 # only as the ABI asks (GCC puts larger arrays on 32 bytes), so that the
 # texts and tables lie without gaps. No jump tables: each of their entries
-# is an absolute address, one relocation a case.
+# is an absolute address, one relocation a case. A function called once is
+# not copied into its caller, nor split or given new parameters: each of
+# those made the program larger here.
 set(FREESTANDING_FLAGS ${SIZE_FLAGS}
     -Oz -fno-exceptions -fno-rtti -fno-threadsafe-statics -fno-asynchronous-unwind-tables
     -fno-unwind-tables -fno-stack-protector -fno-builtin -ffreestanding -mno-stack-arg-probe
     -fno-tree-loop-distribute-patterns -fno-ident -ffunction-sections -malign-data=abi -fno-jump-tables
+    -fno-inline-functions-called-once -fno-partial-inlining -fno-ipa-sra
     -Wall -Wextra -Wno-unused-parameter)
 
 add_library(unins_core STATIC ${CORE_SOURCES} src/common/platform_win32.cpp)

@@ -2,8 +2,9 @@
 """Writes the program icon res/unins.ico: an open cardboard box with a red
 arrow leaving it upwards.
 
-One image, 32 x 32, 256 colours: a BMP-in-ICO entry with a BITMAPINFOHEADER of
-double height, the palette, the 8-bit colour rows and the 1-bit AND mask, both
+One image, 32 x 32, 16 colours (the drawing uses 12; four bits a pixel
+take half the bytes of eight): a BMP-in-ICO entry with a BITMAPINFOHEADER of
+double height, the palette, the 4-bit colour rows and the 1-bit AND mask, both
 bottom-up. The palette holds only the colours the drawing uses (biClrUsed),
 not all 256 slots: the icon travels in the program file, and every unused
 slot would cost 4 bytes of it. Standard library only; the output is
@@ -126,7 +127,8 @@ def encode(canvas, palette):
     xor_rows = []
     and_rows = []
     for row in reversed(canvas):  # bottom-up
-        xor_rows.append(bytes(index[c] if c is not None else 0 for c in row))
+        pixels = [index[c] if c is not None else 0 for c in row]
+        xor_rows.append(bytes(pixels[i] << 4 | pixels[i + 1] for i in range(0, SIZE, 2)))
         bits = 0
         for c in row:
             bits = (bits << 1) | (1 if c is None else 0)
@@ -134,14 +136,15 @@ def encode(canvas, palette):
     xor_data = b"".join(xor_rows)
     and_data = b"".join(and_rows)
 
-    header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 8, 0,
+    assert len(palette) <= 16, "four bits a pixel: 16 colours at most"
+    header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 4, 0,
                          len(xor_data) + len(and_data), 0, 0, len(palette), 0)
     colours = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in palette)
     image = header + colours + xor_data + and_data
 
     icondir = struct.pack("<HHH", 0, 1, 1)
-    # Width and height 32; colour count 0 stands for 256 (an 8-bit image).
-    entry = struct.pack("<BBBBHHII", SIZE, SIZE, 0, 0, 1, 8, len(image), 6 + 16)
+    # Width and height 32, 16 colours (a 4-bit image).
+    entry = struct.pack("<BBBBHHII", SIZE, SIZE, 16, 0, 1, 4, len(image), 6 + 16)
     return icondir + entry + image
 
 

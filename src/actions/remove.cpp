@@ -24,12 +24,15 @@ enum { WALK_DEPTH = WIDE_PATH_ROOM / 2, QUESTION_BUFFER = 2048 };
 // system allows can overrun the stack.
 static WCHAR s_path[WIDE_PATH_ROOM];
 static WCHAR s_shown[WIDE_PATH_ROOM];
-static HANDLE s_finds[WALK_DEPTH];
-static HANDLE s_held[WALK_DEPTH];  // each level's folder, held while it is walked
-static int s_ends[WALK_DEPTH];  // where the names of each level start in s_path
-static WIN32_FIND_DATAW s_found;
-static int s_scheduled;                // files of the run left to the next restart
-static int s_scheduledBefore[WALK_DEPTH];  // ... when the walk entered each level
+struct WalkLevels {
+    HANDLE finds[WALK_DEPTH];
+    HANDLE held[WALK_DEPTH];  // each level's folder, held while it is walked
+    int ends[WALK_DEPTH];     // where the names of each level start in s_path
+    int scheduledBefore[WALK_DEPTH];  // s_scheduled when the walk entered each level
+    WIN32_FIND_DATAW found;
+};
+static WalkLevels s_walk;
+static int s_scheduled;  // files of the run left to the next restart
 
 static_assert(OUT_REFUSED_FOLDER - OUT_REFUSED_DAMAGED == PLAN_GUARDED_FOLDER - PLAN_REFUSED_DAMAGED,
               "the refusals are reported in the plan's order");
@@ -90,6 +93,10 @@ void RemoveOneFile(const WCHAR* path, int action, HANDLE folder, const WCHAR* na
 // parent, never by its path: only the held folder's own entries go.
 void RemoveMatching(const char* entryPath, bool recursive, int mode)
 {
+    // the levels are reached through one address, not each by its own
+    // (every absolute address in the code costs the image a relocation)
+    WalkLevels* w = &s_walk;
+    __asm__("" : "+r"(w));
     WCHAR* path = s_path;
     if (!BuildEntryPath(entryPath, path, WIDE_PATH_ROOM))
         return;
@@ -126,7 +133,7 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
     if ((traits & PATTERN_SYSTEM) && IsHeldFolderRefused(held, path))
         where |= PLAN_IN_GUARDED;
     path[folderEnd] = kept;
-    s_held[0] = held;
+    w->held[0] = held;
     int plan = PlanFound(kind, mode, where, traits);
     if (plan >= PLAN_REFUSED_DAMAGED) {
         ReportOutcome(OUT_REFUSED_DAMAGED + plan - PLAN_REFUSED_DAMAGED);
@@ -141,7 +148,7 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
         path[slash + 1] = '*';
         path[slash + 2] = 0;
     }
-    HANDLE find = FindFirstFileW(path, &s_found);
+    HANDLE find = FindFirstFileW(path, &w->found);
     if (find != INVALID_HANDLE_VALUE && !IsHeldFolderStill(held)) {
         FindClose(find);
         find = INVALID_HANDLE_VALUE;
@@ -158,28 +165,28 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
         find = 0;
     }
     int depth = 0;
-    s_finds[0] = find;
-    s_ends[0] = slash + 1;
+    w->finds[0] = find;
+    w->ends[0] = slash + 1;
     bool more = true;
     for (;;) {
         TakeMessages(0);  // a long walk keeps the dialog answering
         if (!more) {
-            if (s_finds[depth])
-                FindClose(s_finds[depth]);
-            CloseHandle(s_held[depth]);
+            if (w->finds[depth])
+                FindClose(w->finds[depth]);
+            CloseHandle(w->held[depth]);
             if (depth == 0)
                 return;
-            path[s_ends[depth] - 1] = 0;  // the folder just walked
+            path[w->ends[depth] - 1] = 0;  // the folder just walked
             int walked = depth--;
             // a folder kept by files left to the restart goes after them
-            if (!RemoveFolderIn(s_held[depth], path + s_ends[depth]) &&
-                s_scheduled > s_scheduledBefore[walked])
+            if (!RemoveFolderIn(w->held[depth], path + w->ends[depth]) &&
+                s_scheduled > w->scheduledBefore[walked])
                 MoveFileExW(path, 0, MOVEFILE_DELAY_UNTIL_REBOOT);
-            more = s_finds[depth] && FindNextFileW(s_finds[depth], &s_found) != 0;
+            more = w->finds[depth] && FindNextFileW(w->finds[depth], &w->found) != 0;
             continue;
         }
-        const WCHAR* name = s_found.cFileName;
-        int end = s_ends[depth];
+        const WCHAR* name = w->found.cFileName;
+        int end = w->ends[depth];
         int length = WideLength(name);
         bool dots = name[0] == '.' && (!name[1] || (name[1] == '.' && !name[2]));
         if (!dots && end + length + 2 < WIDE_PATH_ROOM &&
@@ -188,11 +195,11 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
                 path[end + i] = name[i];
             unsigned flags = depth ? 0 : where;
             held = INVALID_HANDLE_VALUE;
-            if (s_found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (w->found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 flags |= PLAN_FOLDER;
                 // what it is now, not what the listing said: a folder that
                 // cannot be opened cannot be judged, and is left alone
-                int what = recursive ? HoldFolder(path, s_held[depth], path + end, &held) : HELD_NONE;
+                int what = recursive ? HoldFolder(path, w->held[depth], path + end, &held) : HELD_NONE;
                 if (what == HELD_LINK)
                     flags |= PLAN_LINK;
                 else if (recursive && (what == HELD_NONE || IsHeldFolderRefused(held, path)))
@@ -203,13 +210,13 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
                 path[end + length] = '\\';
                 path[end + length + 1] = '*';
                 path[end + length + 2] = 0;
-                find = FindFirstFileW(path, &s_found);
+                find = FindFirstFileW(path, &w->found);
                 if (find != INVALID_HANDLE_VALUE && IsHeldFolderStill(held)) {
-                    s_finds[++depth] = find;
-                    s_held[depth] = held;
-                    s_ends[depth] = end + length + 1;
-                    s_scheduledBefore[depth] = s_scheduled;
-                    continue;  // the first name of the folder is in s_found
+                    w->finds[++depth] = find;
+                    w->held[depth] = held;
+                    w->ends[depth] = end + length + 1;
+                    w->scheduledBefore[depth] = s_scheduled;
+                    continue;  // the first name of the folder is in w->found
                 }
                 path[end + length] = 0;
                 action = PLAN_REMOVE_EMPTY;
@@ -223,11 +230,11 @@ void RemoveMatching(const char* entryPath, bool recursive, int mode)
             if (action == PLAN_GUARDED_FOLDER)
                 ReportOutcome(OUT_REFUSED_FOLDER, path);
             if (action == PLAN_REMOVE_EMPTY)
-                RemoveFolderIn(s_held[depth], path + end);
+                RemoveFolderIn(w->held[depth], path + end);
             else if (action >= PLAN_KEEP && action <= PLAN_OFFER)
-                RemoveOneFile(path, action, s_held[depth], path + end);
+                RemoveOneFile(path, action, w->held[depth], path + end);
         }
-        more = s_finds[depth] && FindNextFileW(s_finds[depth], &s_found) != 0;
+        more = w->finds[depth] && FindNextFileW(w->finds[depth], &w->found) != 0;
     }
 }
 

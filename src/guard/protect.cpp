@@ -449,20 +449,14 @@ static bool SameStart(const WCHAR* a, const WCHAR* b, int n)
 }
 
 // The folder a 32-bit program on 64-bit Windows reaches by this name: the
-// system redirects System32 to SysWOW64, apart from a few folders in it.
+// system redirects System32 to SysWOW64. (A few folders in System32 are
+// not redirected, drivers\etc and spool among them: a file named there is
+// then taken for one in a swapped folder and stays, the safe side.)
 static const WCHAR* Redirected(const WCHAR* path)
 {
     int length = lstrlenW(s_system32);
     if (!length || !SameStart(path, s_system32, length) || (path[length] && path[length] != '\\'))
         return path;
-    static const WCHAR* const kKept[] = {L"catroot", L"catroot2", L"driverstore",
-                                         L"drivers\\etc", L"logfiles", L"spool"};
-    const WCHAR* rest = path + length + (path[length] == '\\');
-    for (const WCHAR* kept : kKept) {
-        int n = lstrlenW(kept);
-        if (SameStart(rest, kept, n) && (!rest[n] || rest[n] == '\\'))
-            return path;
-    }
     static WCHAR redirected[WIDE_PATH];
     lstrcpynW(redirected, s_syswow64, WIDE_PATH);
     int at = lstrlenW(redirected);

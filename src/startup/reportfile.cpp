@@ -19,7 +19,7 @@ enum {
 
 char g_reportPath[PATH_BUFFER];
 
-static HANDLE s_file = INVALID_HANDLE_VALUE;
+static HANDLE s_file;  // none until the report opens (zeroed data costs no file space)
 static WCHAR s_line[TEXT_ROOM + WIDE_PATH_ROOM + 2];
 static char s_bytes[3 * (TEXT_ROOM + WIDE_PATH_ROOM + 2)];
 static WCHAR s_shown[WIDE_PATH_ROOM];
@@ -28,32 +28,41 @@ static WCHAR s_left[LEFT_ROOM];
 static int s_leftEnd;
 static bool s_entryOpen;  // an entry has begun and nothing was said of it yet
 
-static const char* const s_words[OUT_COUNT] = {
-    "done",
-    "not found",
-    "skipped: a field too long",
-    "refused: <, > or \" in the pattern",
-    "refused: wildcard in a drive's root",
-    "refused: wildcard in a protected folder",
-    "refused: protected folder",
-    "refused: shared key",
-    "refused: system section",
-    "deleted",
-    "kept (mode)",
-    "kept (ask mode)",
-    "offered",
-    "goes at the next restart",
-    "not deleted",
-    "deleted by the user",
-    "last reference released",
-    "reference released",
-};
+// The outcomes' words, in their order, one after another, each ended by a
+// zero (a table of pointers would cost a relocation each).
+static const char s_words[] =
+    "done\0"
+    "not found\0"
+    "skipped: a field too long\0"
+    "refused: <, > or \" in the pattern\0"
+    "refused: wildcard in a drive's root\0"
+    "refused: wildcard in a protected folder\0"
+    "refused: protected folder\0"
+    "refused: shared key\0"
+    "refused: system section\0"
+    "deleted\0"
+    "kept (mode)\0"
+    "kept (ask mode)\0"
+    "offered\0"
+    "goes at the next restart\0"
+    "not deleted\0"
+    "deleted by the user\0"
+    "last reference released\0"
+    "reference released\0";
+
+static const char* OutcomeWord(int outcome)
+{
+    const char* word = s_words;
+    while (outcome-- > 0)
+        word += TextLength(word) + 1;
+    return word;
+}
 
 // One line: the ANSI texts head and text (either may be 0), then the wide
 // text wide, as UTF-8.
 static void WriteLine(const char* head, const char* text = 0, const WCHAR* wide = 0)
 {
-    if (s_file == INVALID_HANDLE_VALUE)
+    if (!s_file)
         return;
     int n = 0;
     const char* parts[2] = {head, text};
@@ -103,7 +112,7 @@ static void OnEntry(int order, const char* text)
 static void WritePath(int outcome, const WCHAR* path)
 {
     char head[64];
-    wsprintfA(head, "    %s: ", s_words[outcome]);
+    wsprintfA(head, "    %s: ", OutcomeWord(outcome));
     ShownPathForm(path, s_shown, WIDE_PATH_ROOM);
     WriteLine(head, 0, s_shown);
 }
@@ -112,7 +121,7 @@ static void OnOutcome(int outcome, const WCHAR* path)
 {
     s_entryOpen = false;
     if (!path) {
-        WriteLine("    ", s_words[outcome]);
+        WriteLine("    ", OutcomeWord(outcome));
         return;
     }
     WritePath(outcome, path);
@@ -181,8 +190,10 @@ bool OpenReport(bool removalStage)
     s_file = CreateFileA(g_reportPath, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
                          FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
                          removalStage ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
-    if (s_file == INVALID_HANDLE_VALUE)
+    if (s_file == INVALID_HANDLE_VALUE) {
+        s_file = 0;
         return false;
+    }
     DWORD written;
     if (GetFileSize(s_file, 0) == 0)
         WriteFile(s_file, "\xEF\xBB\xBF", 3, &written, 0);
