@@ -120,6 +120,16 @@ std::set<std::string> HostMappedFiles(const std::string& image)
     return {};
 }
 
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::stringstream s(text);
+    std::string line;
+    while (std::getline(s, line))
+        lines.push_back(line.substr(0, line.find('\r')));
+    return lines;
+}
+
 std::string SealFault(const std::string& prefix)
 {
     std::error_code error;

@@ -194,6 +194,9 @@ std::vector<std::string> CopiesIn(const std::string& temp, const std::string& na
 std::vector<std::string> WaitCopies(const std::string& temp, size_t count = 1,
                                     const std::string& name = "unins.exe", int ms = 60000);
 
+// The lines of a text (a recorder's output), without their CR.
+std::vector<std::string> Lines(const std::string& text);
+
 // Carries out pending restart-time renames and deletions in the prefix.
 void RestartWine();
 

@@ -10,16 +10,6 @@
 
 using namespace e2e;
 
-static std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::stringstream s(text);
-    std::string line;
-    while (std::getline(s, line))
-        lines.push_back(line.substr(0, line.find('\r')));
-    return lines;
-}
-
 TEST(Run, LibraryCallsAndProgramsBeforeTheDialog)
 {
     Sandbox box;

@@ -10,16 +10,6 @@
 
 using namespace e2e;
 
-static std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::stringstream s(text);
-    std::string line;
-    while (std::getline(s, line))
-        lines.push_back(line.substr(0, line.find('\r')));
-    return lines;
-}
-
 // Both stages under a search order that prefers a library beside the program
 // (uxtheme native first: Wine then takes uxtheme.dll from the program's
 // folder when one lies there, as Windows does for a library that is not a
