@@ -43,7 +43,10 @@ def machine(load_before):
     return [
         f"- CPU: {cpu}, {cores} cores; memory: {memory} GiB",
         f"- System: {system}, Linux {platform.release()}",
-        f"- Wine: {run('wine --version')} " + ("(the shipped 32-bit program runs natively under WOW64)"
+        f"- Wine: {run('wine --version')} " + (("(the shipped 32-bit program under WOW64, its 32-bit code "
+            "emulated by qemu: the kernel here runs no 32-bit code, so the Wine figures are figures of "
+            "emulation, far slower than Windows)" if emulated32() else
+            "(the shipped 32-bit program runs natively under WOW64)")
             if os.access("/usr/lib/wine/wine", os.X_OK) else
             "(no 32-bit Wine here: the Wine figures are those of the 64-bit twin, build/win64/unins.exe, "
             "and the 64-bit stopwatch and floor)"),
@@ -55,6 +58,14 @@ def machine(load_before):
         "- A load average above 1 means other work shared the two cores while this ran: "
         "single figures are then noisy; read the medians.",
     ]
+
+
+def emulated32():
+    """True where qemu's user-mode emulator runs 32-bit code (scripts/setup)."""
+    try:
+        return open("/proc/sys/fs/binfmt_misc/qemu-i386").readline().strip() == "enabled"
+    except OSError:
+        return False
 
 
 def host_section(path):
