@@ -113,7 +113,7 @@ TEST(Silent, VerySilentRemovalEndsWith3010AndTheHeldFileGoesAtTheRestart)
     box.UseTemp(driver);
     const std::string report = box.Win("report.log");
     const std::string command = "\"" + app + "\\unins.exe\" /VERYSILENT /LOG=\"" + report + "\"";
-    ASSERT_EQ(driver.Call({"watchwindows"}).back(), "ok");
+    ASSERT_EQ(driver.Call({"watchwindows", box.Win()}).back(), "ok");
     ASSERT_TRUE(driver.Start(command, app));
     // a box would wait for a person for ever: the launcher must end by itself
     EXPECT_EQ(driver.Wait(120000), 3010);
@@ -231,7 +231,7 @@ TEST(Silent, SilentDialogClosesItselfAndAMissingLogEndsWith1605)
     std::string program = box.InstallProgram(StandardLog("P0," + box.Win("app\\data.txt") + ",0\r\n"));
     box.Write("app\\data.txt", "data");
     box.UseTemp(driver);
-    ASSERT_EQ(driver.Call({"watchwindows"}).back(), "ok");
+    ASSERT_EQ(driver.Call({"watchwindows", box.Win()}).back(), "ok");
     ASSERT_TRUE(driver.Start("\"" + program + "\" /silent /Log", box.Win()));
     ASSERT_TRUE(driver.WaitWindow(Title()));
     EXPECT_EQ(driver.Wait(), 0) << "nobody clicks: the dialog closes itself";
@@ -253,7 +253,7 @@ TEST(Silent, SilentDialogClosesItselfAndAMissingLogEndsWith1605)
     EXPECT_FALSE(box.Exists("app\\unins.exe"));
     fs::copy_file(ProgramFile(box.build), box.Host("app\\unins.exe"));
     fs::remove(box.Host("app\\uninstal.ini"));
-    ASSERT_EQ(driver.Call({"watchwindows"}).back(), "ok");
+    ASSERT_EQ(driver.Call({"watchwindows", box.Win()}).back(), "ok");
     ASSERT_TRUE(driver.Start("\"" + program + "\" /VERYSILENT /LOG=\"..\\missing.log\"", box.Win("app")));
     EXPECT_EQ(driver.Wait(30000), 1605);
     EXPECT_EQ(Watched(driver), std::vector<std::string>{});

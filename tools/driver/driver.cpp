@@ -790,11 +790,28 @@ static void CmdMakeWindow(const Fields& f)
     Reply(FindWindowA("DriverWindow", 0) ? "ok" : "error\tno window");
 }
 
-// watchwindows: from now on, notes every visible top-level window of another
-// process that was not there when the watch began; windowsseen: what it saw
-// ("ok", then class|title of each). A program meant to show nothing must
-// leave the list empty.
+// watchwindows [FOLDER]: from now on, notes every visible top-level window of
+// another process that was not there when the watch began (with FOLDER, only
+// of programs run from inside it: tests beside this one show windows too);
+// windowsseen: what it saw ("ok", then class|title of each). A program meant
+// to show nothing must leave the list empty.
 static CRITICAL_SECTION s_watchLock;
+static std::string s_watchFolder;
+
+// True when the window's program lies outside the watched folder.
+static bool OutsideWatch(DWORD pid)
+{
+    if (s_watchFolder.empty())
+        return false;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    char image[MAX_PATH];
+    DWORD size = sizeof image;
+    bool known = process && QueryFullProcessImageNameA(process, 0, image, &size);
+    if (process)
+        CloseHandle(process);
+    // a program that cannot be told is noted
+    return known && _strnicmp(image, s_watchFolder.c_str(), s_watchFolder.size()) != 0;
+}
 static std::map<HWND, bool> s_watchBefore;
 static std::vector<std::string> s_watchSeen;
 static std::map<HWND, bool> s_watchNoted;
@@ -810,6 +827,8 @@ static BOOL CALLBACK NoteWindow(HWND window, LPARAM starting)
         s_watchBefore[window] = true;
     } else if (!s_watchBefore.count(window) && !s_watchNoted.count(window)) {
         s_watchNoted[window] = true;
+        if (OutsideWatch(pid))
+            return TRUE;
         char title[512] = "", cls[256] = "", seen[800];
         GetWindowTextA(window, title, sizeof title);  // never blocks on a busy window
         GetClassNameA(window, cls, sizeof cls);
@@ -847,12 +866,13 @@ static DWORD WINAPI WatchThread(void*)
     }
 }
 
-static void CmdWatchWindows()
+static void CmdWatchWindows(const std::string& folder)
 {
     static bool running;
     if (!running)
         InitializeCriticalSection(&s_watchLock);
     EnterCriticalSection(&s_watchLock);
+    s_watchFolder = folder.empty() ? folder : folder + "\\";
     s_watchBefore.clear();
     s_watchSeen.clear();
     s_watchNoted.clear();
@@ -963,7 +983,7 @@ int main()
         } else if (c == "acp")
             Reply("ok\t" + std::to_string(GetACP()));
         else if (c == "watchwindows")
-            CmdWatchWindows();
+            CmdWatchWindows(f.size() > 1 ? f[1] : std::string());
         else if (c == "windowsseen")
             CmdWindowsSeen();
         else if (c == "windowevents")
