@@ -40,6 +40,18 @@ static void LinkTo(const Sandbox& box, const std::string& relative, const std::s
     fs::create_directory_symlink(HostPath(target + "\\"), box.Host(relative));
 }
 
+// Installs the program with this log in the sandbox's app folder, starts its
+// removal stage with the sandbox's temporary folder and returns the first
+// question it asks.
+static Box StartRemoval(const Sandbox& box, Driver& driver, const std::string& log)
+{
+    std::string program = box.InstallProgram(StandardLog(log));
+    box.UseTemp(driver);
+    EXPECT_TRUE(driver.Start("\"" + program + "\" \"" + box.Win("app\\uninstal.ini") + "\"",
+                             box.Win("app")));
+    return driver.WaitBox(120000);
+}
+
 TEST(Guard, DamagedLogAimedAtProtectedFoldersTakesOnlyTheApplication)
 {
     Sandbox box;
@@ -198,11 +210,7 @@ TEST(Guard, DamagedLogAimedAtProtectedFoldersTakesOnlyTheApplication)
     }
     log += "U0," + box.Win("profiles") + ",1\r\n";
 
-    std::string program = box.InstallProgram(StandardLog(log));
-    box.UseTemp(driver);
-    ASSERT_TRUE(driver.Start("\"" + program + "\" \"" + box.Win("app\\uninstal.ini") + "\"",
-                             box.Win("app")));
-    Box question = driver.WaitBox(120000);
+    Box question = StartRemoval(box, driver, log);
     // asked with the path as the user knows it, without the long-form prefix
     EXPECT_EQ(question.text, "Delete " + askedFile + "?");
     driver.Answer(YES);
@@ -377,11 +385,7 @@ TEST(Guard, HeldFolderCannotBeRenamedWhileAQuestionIsOpenInIt)
     box.MakeDir("free");
     std::string log = "P0," + box.Win("app\\tree\\held\\asked.txt") + ",1\r\n"
                       "U0," + box.Win("app\\tree") + ",1\r\n";
-    std::string program = box.InstallProgram(StandardLog(log));
-    box.UseTemp(driver);
-    ASSERT_TRUE(driver.Start("\"" + program + "\" \"" + box.Win("app\\uninstal.ini") + "\"",
-                             box.Win("app")));
-    Box question = driver.WaitBox(120000);
+    Box question = StartRemoval(box, driver, log);
     ASSERT_EQ(question.text, "Delete " + box.Win("app\\tree\\held\\asked.txt") + "?");
     // ERROR_SHARING_VIOLATION for each; the folder beside it moves and back
     EXPECT_EQ(TryMove(box, box.Win("app\\tree\\held")), "move 32\r\nremove 32\r\nopen 32\r\n");
@@ -416,11 +420,7 @@ TEST(Guard, FolderSwappedForALinkBeforeTheWalkIsRefused)
     std::string log = "P0," + box.Win("app\\ask.txt") + ",1\r\n"
                       "U0," + box.Win("app\\tree") + ",1\r\n"
                       "U0," + box.Win("app\\own") + "\\*.*,1\r\n";
-    std::string program = box.InstallProgram(StandardLog(log));
-    box.UseTemp(driver);
-    ASSERT_TRUE(driver.Start("\"" + program + "\" \"" + box.Win("app\\uninstal.ini") + "\"",
-                             box.Win("app")));
-    Box question = driver.WaitBox(120000);
+    Box question = StartRemoval(box, driver, log);
     ASSERT_EQ(question.text, "Delete " + box.Win("app\\ask.txt") + "?");
     LinkTo(box, "app\\tree\\sub", system);
     LinkTo(box, "app\\own", winsxs);
